@@ -1,0 +1,30 @@
+// The renderer's process-wide record: one instance, plain fields.
+#pragma once
+#include <windows.h>
+#include <GL/gl.h>
+#include "render/animation.h"
+
+const UINT_PTR SaverTimerId = 101;
+const UINT_PTR FrameTimerId = 102;
+
+struct RenderState {
+    // Render child window.
+    HWND childWindow;
+    int childWidth;
+    int childHeight;
+    // GL context and palette; pixelFormatDescriptor starts as the request.
+    HDC deviceContext;
+    PIXELFORMATDESCRIPTOR pixelFormatDescriptor;
+    int linearFiltering;
+    HPALETTE palette;
+    HGLRC glContext;
+    // Scene.
+    GLuint sceneList;
+    // Animation, counted in drawn frames.
+    FrameAnimation animation;
+};
+
+// The start values, pixel-format request included.
+RenderState InitialRenderState();
+
+extern RenderState renderState;

@@ -1,0 +1,17 @@
+# Sourced by the project's scripts: where the builds and the Wine prefix live.
+# A private prefix keeps the tests away from the user's own ~/.wine.
+export WINEPREFIX="${SAVER_WINEPREFIX:-$HOME/.cache/saver-wine}"
+export WINEARCH=win64
+export WINEDEBUG="${WINEDEBUG:--all}"
+# No Mono or Gecko installers: the saver needs neither, and they would ask.
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+WINE64=/usr/lib/wine/wine64
+WINE32=/usr/lib/wine/wine
+WINESERVER=/usr/lib/wine/wineserver
+BUILD_ROOT="${SAVER_BUILD_DIR:-$ROOT/build}"
+
+# 32-bit Wine needs a kernel that starts 32-bit Linux programs; some virtual
+# machines cannot, and then only the 64-bit build can run here.
+can_run_win32() {
+    "$WINE32" --version >/dev/null 2>&1
+}

@@ -1,0 +1,19 @@
+#!/bin/sh
+# Creates the tests' Wine prefix once and makes faults end quietly: no crash
+# dialog and no debugger, so a crashing test program exits instead of hanging.
+set -eu
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+. "$ROOT/scripts/env.sh"
+
+STAMP="$WINEPREFIX/.saver-prefix-ready"
+[ -f "$STAMP" ] && exit 0
+
+rm -rf "$WINEPREFIX"
+mkdir -p "$WINEPREFIX"
+timeout 300 "$WINE64" wineboot -i >/dev/null 2>&1 || true
+"$WINESERVER" -w
+timeout 60 "$WINE64" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+timeout 60 "$WINE64" reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f >/dev/null 2>&1 || true
+timeout 60 "$WINE64" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Auto /t REG_SZ /d 0 /f >/dev/null 2>&1
+"$WINESERVER" -w
+touch "$STAMP"
