@@ -32,8 +32,11 @@ for tree in $run_trees; do
         *) dir="$BUILD_ROOT/$tree"; filter="" ;;
     esac
     echo "== tests of $tree"
+    out="$BUILD_ROOT/ctest-$tree.txt"
     # shellcheck disable=SC2086
-    "$ROOT/scripts/with-display.sh" ctest --test-dir "$dir" --output-on-failure $filter | tee -a "$log" || status=1
+    "$ROOT/scripts/with-display.sh" ctest --test-dir "$dir" --output-on-failure $filter >"$out" 2>&1 || status=1
+    cat "$out"
+    cat "$out" >>"$log"
 done
 
 passed=$(grep -c "^ *[0-9]*/[0-9]* Test *#[0-9]*: .* Passed" "$log" || true)
