@@ -10,12 +10,12 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 
 # The i686 tree is the shipped saver and is always built; its Windows tests run
 # only where 32-bit Wine can start. The x86_64 tree runs the same code there.
-trees="native x86_64 i686"
+trees="native x87 x86_64 i686"
 for tree in $trees; do
     "$ROOT/scripts/build.sh" "$tree"
 done
 
-run_trees="native x86_64"
+run_trees="native x87 x86_64"
 if can_run_win32; then
     run_trees="$run_trees i686"
 else
