@@ -1,1 +1,34 @@
-// placeholder, being written
+// One frame-counted step of the wobble and the spin. Each intermediate is
+// stored in a variable of its stated type, so that x87 builds with
+// -ffloat-store round exactly where SSE builds do.
+#include "render/animation.h"
+#include <math.h>
+
+namespace {
+const double PhaseStep = 0.015;
+const double WobbleXCentre = 8.0;
+const double WobbleXAmplitude = 3.0;
+const double WobbleYAmplitude = 4.0;
+const float SpinStep = 2.5f;
+const float SpinLimit = 360.0f;
+const float SpinRestart = 0.0f;
+}
+
+void StepAnimation(FrameAnimation& animation)
+{
+    const double phaseSum = animation.wobblePhase + PhaseStep;
+    animation.wobblePhase = static_cast<float>(phaseSum);
+
+    const double phase = animation.wobblePhase;
+    const double wobbleX = WobbleXAmplitude * cos(phase) + WobbleXCentre;
+    animation.wobbleX = static_cast<float>(wobbleX);
+    const double wobbleY = WobbleYAmplitude * sin(phase);
+    animation.wobbleY = static_cast<float>(wobbleY);
+
+    const float spin = animation.spinZ + SpinStep;
+    animation.spinZ = spin;
+    // Strict: 360 itself is drawn, the step after it restarts at 0.
+    if (animation.spinZ > SpinLimit) {
+        animation.spinZ = SpinRestart;
+    }
+}

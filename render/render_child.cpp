@@ -1,0 +1,141 @@
+// SceneSaverProc, the renderer's procedure for the saver window: it opens the
+// render child window at creation, closes it at destruction and swallows the
+// saver window's timer ticks. RenderChildProc, the render child window's
+// procedure: GL context and scene set-up and release, frame pacing and
+// drawing, and input over the picture handed to the shell's close rules.
+// The GL context, the scene and the frame itself are built elsewhere.
+#include "render/render_child.h"
+
+#include "render/frame.h"
+#include "render/gl_context.h"
+#include "render/render_state.h"
+#include "render/scene.h"
+#include "shell/default_shell_proc.h"
+#include "shell/shell_state.h"
+
+namespace {
+const char ChildClassName[] = "NTDEVCLASS";
+const char ChildTitle[] = "Child1";
+const UINT ChildClassStyle = CS_VREDRAW | CS_HREDRAW | CS_OWNDC;
+const DWORD ChildStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+const UINT TimerPeriodMs = 1;
+const int QuitCode = 0;
+// WM_ERASEBKGND's answer: the background counts as erased, so it never is.
+const LRESULT BackgroundErased = 1;
+
+void RegisterChildClass()
+{
+    WNDCLASSA childClass = {};
+    childClass.style = ChildClassStyle;
+    childClass.lpfnWndProc = RenderChildProc;
+    childClass.hInstance = shellState.instance;
+    childClass.lpszClassName = ChildClassName;
+    RegisterClassA(&childClass);
+}
+
+void CreateRenderChild(HWND saverWindow)
+{
+    RegisterChildClass();
+    if (renderState.childWidth == 0) {
+        RECT client;
+        GetClientRect(saverWindow, &client);
+        renderState.childWidth = client.right;
+        renderState.childHeight = client.bottom;
+    }
+    renderState.childWindow = CreateWindowExA(0, ChildClassName, ChildTitle, ChildStyle, 0, 0,
+        renderState.childWidth, renderState.childHeight, saverWindow, nullptr, shellState.instance, nullptr);
+    SetTimer(saverWindow, SaverTimerId, TimerPeriodMs, nullptr);
+}
+
+// Input over the picture is judged for the child and for the saver window.
+LRESULT Forward(HWND child, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    LRESULT result = DefaultShellProc(child, message, wParam, lParam);
+    DefaultShellProc(shellState.saverWindow, message, wParam, lParam);
+    return result;
+}
+
+// On the 95/98 family a locked saver may close only through the saver
+// window's password check, so a close that input posted to the child is
+// sent on there instead of destroying the child (whose teardown would end
+// the loop unasked).
+bool RouteCloseToSaver()
+{
+    return shellState.isWin9xFamily != 0 && shellState.isPreview == 0 && shellState.saverWindow != nullptr;
+}
+
+void PaintFrame(HWND child)
+{
+    PAINTSTRUCT paint;
+    BeginPaint(child, &paint);
+    DrawFrame();
+    SwapBuffers(renderState.deviceContext);
+    EndPaint(child, &paint);
+}
+}
+
+LRESULT CALLBACK SceneSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        CreateRenderChild(window);
+        return 0;
+    case WM_DESTROY:
+        KillTimer(window, SaverTimerId);
+        DestroyWindow(renderState.childWindow);
+        PostQuitMessage(QuitCode);
+        return 0;
+    case WM_TIMER:
+        return 0;
+    default:
+        return DefaultShellProc(window, message, wParam, lParam);
+    }
+}
+
+LRESULT CALLBACK RenderChildProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        SetupGLContext(window);
+        BuildScene();
+        SetTimer(window, FrameTimerId, TimerPeriodMs, nullptr);
+        return 0;
+    case WM_DESTROY:
+        KillTimer(window, FrameTimerId);
+        DeleteScene();
+        ReleaseGLContext(window);
+        PostQuitMessage(QuitCode);
+        return 0;
+    case WM_SIZE:
+        ResizeViewport(LOWORD(lParam), HIWORD(lParam));
+        return 0;
+    case WM_PAINT:
+        PaintFrame(window);
+        return 0;
+    case WM_ERASEBKGND:
+        return BackgroundErased;
+    case WM_TIMER:
+        InvalidateRect(window, nullptr, FALSE);
+        return 0;
+    case WM_CLOSE:
+        if (RouteCloseToSaver()) {
+            PostMessageA(shellState.saverWindow, WM_CLOSE, 0, 0);
+            return 0;
+        }
+        return DefWindowProcA(window, message, wParam, lParam);
+    case WM_ACTIVATE:
+    case WM_ACTIVATEAPP:
+    case WM_SETCURSOR:
+    case WM_NCACTIVATE:
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_SYSCOMMAND:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        return Forward(window, message, wParam, lParam);
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
