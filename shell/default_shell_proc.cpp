@@ -1,0 +1,141 @@
+// DefaultShellProc: the shell's default message handling for the saver window
+// and the render child window. It decides which input and system events ask
+// for a close, hides the cursor, hands WM_CLOSE to the password check and
+// answers the password and AutoPlay queries. The check itself is in
+// password.cpp; everything else goes to DefWindowProcA.
+#include "shell/default_shell_proc.h"
+
+#include "shell/password.h"
+#include "shell/shell_state.h"
+
+// WM_POWER's wParam when the system resumes after a critical suspend.
+const WPARAM PowerCriticalResume = 3;
+// Answers to the AutoPlay query: cancel the medium's AutoPlay, or let it run.
+const LRESULT AutoPlayCancel = 1;
+const LRESULT AutoPlayAllow = 0;
+// Answer to the password query when no provider guards the saver.
+const LRESULT PasswordPass = 1;
+// WM_SETCURSOR's answer: the cursor has been dealt with.
+const LRESULT CursorHandled = 1;
+
+static void PostClose(HWND window)
+{
+    PostMessageA(window, WM_CLOSE, 0, 0);
+}
+
+static void HideCursor()
+{
+    SetCursor(nullptr);
+}
+
+// The cursor position, or the reference itself when it cannot be read, so
+// that an unreadable position counts as no movement.
+static POINT ReadCursor()
+{
+    POINT position;
+    if (!GetCursorPos(&position)) {
+        position = shellState.mouseReference;
+    }
+    return position;
+}
+
+// |a - b| in unsigned 32-bit arithmetic, free of signed overflow.
+static UINT AxisDistance(LONG a, LONG b)
+{
+    return a >= b ? static_cast<UINT>(a) - static_cast<UINT>(b)
+                  : static_cast<UINT>(b) - static_cast<UINT>(a);
+}
+
+// A move further than the threshold from the reference asks for a close and
+// takes the new position as the reference; smaller moves add up against it.
+static void ApplyMouseRule(HWND window)
+{
+    POINT position = ReadCursor();
+    UINT distance = AxisDistance(position.x, shellState.mouseReference.x) +
+                    AxisDistance(position.y, shellState.mouseReference.y);
+    if (distance > shellState.mouseThreshold) {
+        PostClose(window);
+        shellState.mouseReference = position;
+    }
+}
+
+// The close and cursor rules, by message.
+static void ApplyCloseRules(HWND window, UINT message, WPARAM wParam)
+{
+    switch (message) {
+    case WM_SHOWWINDOW:
+        if (wParam != 0) {
+            HideCursor();
+        }
+        return;
+    case WM_ACTIVATEAPP:
+        if (wParam == 0) {
+            PostClose(window);
+        }
+        return;
+    case WM_POWER:
+        if (wParam == PowerCriticalResume) {
+            PostClose(window);
+        }
+        return;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_POWERBROADCAST:
+        PostClose(window);
+        return;
+    case WM_MOUSEMOVE:
+        ApplyMouseRule(window);
+        return;
+    default:
+        return;
+    }
+}
+
+// Every path ends here: the AutoPlay answer whatever else applied, else
+// DefWindowProcA.
+static LRESULT Finish(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (shellState.autoPlayMessage != 0 && message == shellState.autoPlayMessage) {
+        PostClose(window);
+        return shellState.verifyEntry != nullptr ? AutoPlayCancel : AutoPlayAllow;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK DefaultShellProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (shellState.isPreview || shellState.closeApproved) {
+        return Finish(window, message, wParam, lParam);
+    }
+    switch (message) {
+    case WM_CLOSE:
+        if (!shellState.isWin9xFamily || VerifyOnClose(window)) {
+            return Finish(window, message, wParam, lParam);
+        }
+        // Refused: further moves count from where the cursor is now.
+        shellState.mouseReference = ReadCursor();
+        return 0;
+    case PasswordQueryMessage:
+        if (!shellState.isWin9xFamily) {
+            return Finish(window, message, wParam, lParam);
+        }
+        if (shellState.verifyEntry == nullptr) {
+            return PasswordPass;
+        }
+        return shellState.verifyEntry(window);
+    case WM_SETCURSOR:
+        if (shellState.passwordCheckActive) {
+            return Finish(window, message, wParam, lParam);
+        }
+        HideCursor();
+        return CursorHandled;
+    default:
+        if (!shellState.passwordCheckActive) {
+            ApplyCloseRules(window, message, wParam);
+        }
+        return Finish(window, message, wParam, lParam);
+    }
+}

@@ -1,0 +1,26 @@
+// What the tests and the PASSWORD.CPL stand-in share: its scripted modes,
+// the record of its calls, and the environment variables that count loads.
+#pragma once
+#include <windows.h>
+
+// VerifyScreenSavePwd returns the scripted answer straight away.
+const LONG StandInAnswerAtOnce = 0;
+// It first posts WM_CLOSE and WM_KEYDOWN to the window and dispatches them.
+const LONG StandInAnswerAfterNestedLoop = 1;
+
+const char PasswordStandInLoadsVariable[] = "PASSWORD_STANDIN_LOADS";
+const char PasswordStandInUnloadsVariable[] = "PASSWORD_STANDIN_UNLOADS";
+// Answer when no in-process script is given, for a saver run as its own
+// process: "1" approves, anything else refuses.
+const char PasswordStandInAnswerVariable[] = "PASSWORD_STANDIN_ANSWER";
+
+struct StandInPasswordRecord {
+    LONG verifyCalls;
+    HWND lastWindow;
+    // After the nested loop: the window still existed, a close was queued.
+    LONG nestedWindowAlive;
+    LONG nestedClosePending;
+};
+
+typedef void(WINAPI* StandInScriptEntry)(LONG mode, LONG answer);
+typedef void(WINAPI* StandInRecordEntry)(StandInPasswordRecord* record);
