@@ -7,10 +7,14 @@ set -eu
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 . "$ROOT/scripts/env.sh"
 
+# Wine draws the GL of a child window into a composite-redirected X window
+# when it finds libXcomposite; without it, it falls back to a pixmap that no
+# screenshot can read.
 PACKAGES="cmake make g++ googletest python3 binutils
 g++-mingw-w64-i686-posix binutils-mingw-w64-i686
 wine wine32:i386 wine64
 libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386
+libxcomposite1:i386 libxcomposite1
 xvfb xdotool x11-utils imagemagick
 g++-mingw-w64-x86-64-posix libgl1 libglx-mesa0 libgl1-mesa-dri
 g++-i686-linux-gnu qemu-user-static"

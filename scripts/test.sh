@@ -43,4 +43,6 @@ passed=$(grep -c "^ *[0-9]*/[0-9]* Test *#[0-9]*: .* Passed" "$log" || true)
 failed=$(grep -c "^ *[0-9]*/[0-9]* Test *#[0-9]*: .*\*\*\*" "$log" || true)
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ] || status=1
+# A run that found no tests proves nothing and must not pass.
+[ "$passed" -gt 0 ] || { echo "no tests ran"; status=1; }
 exit $status

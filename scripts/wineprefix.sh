@@ -5,7 +5,7 @@ set -eu
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 . "$ROOT/scripts/env.sh"
 
-STAMP="$WINEPREFIX/.saver-prefix-ready"
+STAMP="$WINEPREFIX/.saver-prefix-ready-2"
 [ -f "$STAMP" ] && exit 0
 
 rm -rf "$WINEPREFIX"
@@ -13,7 +13,14 @@ mkdir -p "$WINEPREFIX"
 timeout 300 "$WINE64" wineboot -i >/dev/null 2>&1 || true
 "$WINESERVER" -w
 timeout 60 "$WINE64" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-timeout 60 "$WINE64" reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f >/dev/null 2>&1 || true
-timeout 60 "$WINE64" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Auto /t REG_SZ /d 0 /f >/dev/null 2>&1
+# Without a Debugger value Wine starts winedbg; one that names no program
+# makes the start fail, so UnhandledExceptionFilter lets the program handle
+# the fault. Both registry views, for 64- and 32-bit programs.
+for view in 64 32; do
+    timeout 60 "$WINE64" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
+        /v Debugger /t REG_SZ /d no-debugger-configured /f /reg:$view >/dev/null 2>&1
+    timeout 60 "$WINE64" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
+        /v Auto /t REG_SZ /d 1 /f /reg:$view >/dev/null 2>&1
+done
 "$WINESERVER" -w
 touch "$STAMP"

@@ -27,6 +27,10 @@ cleanup() {
 trap cleanup EXIT INT TERM
 
 "$WINESERVER" -p >/dev/null 2>&1 || true
+# The first program of a new wineserver starts Wine's background services;
+# start them here, detached from the command's output, so they do not hold
+# its pipes open (ctest would wait on them until its time-out).
+timeout 120 "$WINE64" cmd /c exit </dev/null >/dev/null 2>&1 || true
 status=0
 "$@" || status=$?
 exit $status
