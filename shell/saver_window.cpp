@@ -1,0 +1,115 @@
+// RunSaver: the saver window's class and window, full screen or preview, the
+// single full-screen instance, and the process's only message loop, bracketed
+// by the password provider. What happens inside the window is the window
+// procedures'; the provider itself is password.cpp's.
+#include "shell/saver_window.h"
+
+#include "shell/password.h"
+#include "shell/shell_state.h"
+#include "shell/shell_window_proc.h"
+
+namespace {
+const char SaverClassName[] = "WindowsScreenSaverClass";
+const char FullScreenTitle[] = "Screen Saver";
+const char PreviewTitle[] = "Preview";
+const char AutoPlayMessageName[] = "QueryCancelAutoPlay";
+const UINT SaverClassStyle = CS_OWNDC | CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
+// The resources hold no such icon, so the class ends up with none.
+const WORD SaverIconId = 100;
+const DWORD PreviewStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
+const DWORD FullScreenStyle = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+const DWORD PreviewExStyle = 0;
+const DWORD FullScreenExStyle = WS_EX_TOPMOST;
+
+struct WindowPlacement {
+    int x;
+    int y;
+    int width;
+    int height;
+    DWORD style;
+    DWORD exStyle;
+    const char* title;
+};
+
+WNDCLASSA SaverClass()
+{
+    WNDCLASSA saverClass = {};
+    saverClass.style = SaverClassStyle;
+    saverClass.lpfnWndProc = ShellWindowProc;
+    saverClass.hInstance = shellState.instance;
+    saverClass.hIcon = LoadIconA(shellState.instance, MAKEINTRESOURCEA(SaverIconId));
+    saverClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    saverClass.lpszClassName = SaverClassName;
+    return saverClass;
+}
+
+WindowPlacement PreviewPlacement(HWND parent)
+{
+    RECT client = {};
+    GetClientRect(parent, &client);
+    return {0, 0, client.right, client.bottom, PreviewStyle, PreviewExStyle, PreviewTitle};
+}
+
+WindowPlacement FullScreenPlacement()
+{
+    RECT screen = {};
+    HDC screenContext = GetDC(nullptr);
+    GetClipBox(screenContext, &screen);
+    ReleaseDC(nullptr, screenContext);
+    return {screen.left, screen.top, screen.right - screen.left, screen.bottom - screen.top, FullScreenStyle,
+        FullScreenExStyle, FullScreenTitle};
+}
+
+// One full-screen saver at a time: an existing one is only brought forward.
+bool BringRunningSaverForward()
+{
+    HWND running = FindWindowA(SaverClassName, FullScreenTitle);
+    if (running == nullptr || !IsWindow(running)) {
+        return false;
+    }
+    SetForegroundWindow(running);
+    return true;
+}
+
+int RunMessageLoop()
+{
+    MSG message = {};
+    while (GetMessageA(&message, nullptr, 0, 0)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
+}
+
+int RunSaver(HWND parent)
+{
+    const WNDCLASSA saverClass = SaverClass();
+    WindowPlacement placement;
+    if (parent != nullptr) {
+        placement = PreviewPlacement(parent);
+        shellState.isPreview = 1;
+    } else {
+        placement = FullScreenPlacement();
+        if (BringRunningSaverForward()) {
+            return 0;
+        }
+        LoadPasswordProvider();
+    }
+    shellState.autoPlayMessage = shellState.isWin9xFamily != 0 ? RegisterWindowMessageA(AutoPlayMessageName) : 0;
+
+    if (RegisterClassA(&saverClass) != 0) {
+        shellState.saverWindow = CreateWindowExA(placement.exStyle, SaverClassName, placement.title, placement.style,
+            placement.x, placement.y, placement.width, placement.height, parent, nullptr, shellState.instance,
+            nullptr);
+    }
+    int result = RunSaverFailedCode;
+    if (shellState.saverWindow != nullptr) {
+        if (shellState.isPreview == 0) {
+            SetForegroundWindow(shellState.saverWindow);
+        }
+        result = RunMessageLoop();
+    }
+    UnloadPasswordProvider();
+    return result;
+}

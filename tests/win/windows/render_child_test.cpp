@@ -1,0 +1,327 @@
+// The renderer's procedure for the saver window and the render child window:
+// creation of the child and its GL context, the child's messages, forwarding
+// to the close rules, the child's close in both families, and the teardown.
+#include "render/render_child.h"
+#include "render/render_state.h"
+#include "render/gl_context.h"
+#include "shell/shell_state.h"
+#include "tests/win/windows/windows_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+namespace {
+const int SaverWidth = 320;
+const int SaverHeight = 240;
+// Well away from the test windows, so real moves never land on them.
+const LONG CursorHomeX = 600;
+const LONG CursorHomeY = 500;
+
+struct Viewport {
+    GLint x, y, width, height;
+};
+
+Viewport CurrentViewport()
+{
+    GLint values[4] = {};
+    glGetIntegerv(GL_VIEWPORT, values);
+    return {values[0], values[1], values[2], values[3]};
+}
+
+// The timer ids that arrive for a window within the time given.
+std::set<WPARAM> TimersWithin(HWND window, DWORD milliseconds)
+{
+    std::set<WPARAM> ids;
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < milliseconds) {
+        MSG message;
+        while (PeekMessageA(&message, window, WM_TIMER, WM_TIMER, PM_REMOVE)) {
+            if (message.hwnd == window) {
+                ids.insert(message.wParam);
+            }
+        }
+        Sleep(1);
+    }
+    return ids;
+}
+
+int verifyCalls = 0;
+BOOL verifyVerdict = FALSE;
+
+// The provider's verify entry, as the shell calls it: counts the questions.
+BOOL WINAPI CountingVerify(HWND)
+{
+    ++verifyCalls;
+    return verifyVerdict;
+}
+
+bool PutCursor(LONG x, LONG y)
+{
+    SetCursorPos(x, y);
+    POINT position = {};
+    GetCursorPos(&position);
+    return position.x == x && position.y == y;
+}
+}
+
+class RenderChildTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetProcessRecords();
+        saver = CreateSaverTestWindow(SaverWidth, SaverHeight);
+        ASSERT_NE(saver, nullptr);
+        child = renderState.childWindow;
+        ASSERT_NE(child, nullptr);
+        TakePostedCloses(nullptr);
+    }
+    void TearDown() override
+    {
+        if (IsWindow(saver)) {
+            DestroyWindow(saver);
+        }
+        TakePostedCloses(nullptr);
+        WPARAM code;
+        TakeQuit(&code);
+    }
+    HWND saver = nullptr;
+    HWND child = nullptr;
+};
+
+TEST_F(RenderChildTest, CreationOpensChildWithContextSceneAndTimers)
+{
+    WNDCLASSA childClass = {};
+    ASSERT_TRUE(GetClassInfoA(shellState.instance, "NTDEVCLASS", &childClass));
+    EXPECT_EQ(childClass.lpfnWndProc, RenderChildProc);
+    EXPECT_EQ(childClass.style, static_cast<UINT>(CS_VREDRAW | CS_HREDRAW | CS_OWNDC));
+    EXPECT_EQ(childClass.hCursor, nullptr);
+    EXPECT_EQ(childClass.hbrBackground, nullptr);
+
+    EXPECT_EQ(ClassOf(child), "NTDEVCLASS");
+    EXPECT_EQ(TitleOf(child), "Child1");
+    EXPECT_EQ(GetParent(child), saver);
+    EXPECT_EQ(GetWindowLongPtrA(child, GWL_STYLE), static_cast<LONG_PTR>(0x56000000));
+    EXPECT_EQ(GetWindowLongPtrA(child, GWL_EXSTYLE), 0);
+    RECT client = {};
+    GetClientRect(child, &client);
+    EXPECT_EQ(client.right, SaverWidth);
+    EXPECT_EQ(client.bottom, SaverHeight);
+    EXPECT_EQ(renderState.childWidth, SaverWidth);
+    EXPECT_EQ(renderState.childHeight, SaverHeight);
+
+    EXPECT_NE(renderState.glContext, nullptr);
+    EXPECT_EQ(wglGetCurrentContext(), renderState.glContext);
+    EXPECT_EQ(wglGetCurrentDC(), renderState.deviceContext);
+    EXPECT_TRUE(glIsList(renderState.sceneList));
+    const Viewport viewport = CurrentViewport();
+    EXPECT_EQ(viewport.width, SaverWidth);
+    EXPECT_EQ(viewport.height, SaverHeight);
+
+    EXPECT_EQ(TimersWithin(saver, 200), std::set<WPARAM>{SaverTimerId});
+    EXPECT_EQ(TimersWithin(child, 200), std::set<WPARAM>{FrameTimerId});
+}
+
+TEST_F(RenderChildTest, SaverTimerTicksAreSwallowedBeforeTheShell)
+{
+    LRESULT result = -1;
+    EXPECT_EQ(ClosesWhenAutoPlay(saver, saver, WM_TIMER, SaverTimerId, 0, &result), 0);
+    EXPECT_EQ(result, 0);
+    shellState.autoPlayMessage = WM_TIMER;
+    EXPECT_EQ(SceneSaverProc(saver, WM_TIMER, 7, 0), 0);
+    shellState.autoPlayMessage = 0;
+    EXPECT_EQ(TakePostedCloses(saver), 0);
+    // Any other message does reach the shell.
+    EXPECT_EQ(ClosesWhenAutoPlay(saver, saver, WM_USER + 5, 0, 0), 1);
+}
+
+TEST_F(RenderChildTest, EraseTimerAndSize)
+{
+    EXPECT_EQ(SendMessageA(child, WM_ERASEBKGND, reinterpret_cast<WPARAM>(renderState.deviceContext), 0), 1);
+
+    ValidateRect(child, nullptr);
+    ASSERT_FALSE(GetUpdateRect(child, nullptr, FALSE));
+    EXPECT_EQ(SendMessageA(child, WM_TIMER, 12345, 0), 0);
+    RECT update = {};
+    EXPECT_TRUE(GetUpdateRect(child, &update, FALSE));
+    EXPECT_EQ(update.left, 0);
+    EXPECT_EQ(update.top, 0);
+    EXPECT_EQ(update.right, SaverWidth);
+    EXPECT_EQ(update.bottom, SaverHeight);
+
+    EXPECT_EQ(SendMessageA(child, WM_SIZE, SIZE_RESTORED, 0x00000280), 0);
+    Viewport viewport = CurrentViewport();
+    EXPECT_EQ(viewport.x, 0);
+    EXPECT_EQ(viewport.y, 0);
+    EXPECT_EQ(viewport.width, 640);
+    EXPECT_EQ(viewport.height, 1);
+}
+
+TEST_F(RenderChildTest, PaintDrawsOneFrameAndValidates)
+{
+    ASSERT_EQ(renderState.animation.spinZ, 0.0f);
+    InvalidateRect(child, nullptr, FALSE);
+    UpdateWindow(child);
+    EXPECT_EQ(renderState.animation.spinZ, 2.5f);
+    EXPECT_FALSE(GetUpdateRect(child, nullptr, FALSE));
+    InvalidateRect(child, nullptr, FALSE);
+    UpdateWindow(child);
+    EXPECT_EQ(renderState.animation.spinZ, 5.0f);
+}
+
+TEST_F(RenderChildTest, InputIsJudgedForChildThenSaverWindow)
+{
+    EXPECT_EQ(SendMessageA(child, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5)), 0);
+    MSG first = {};
+    MSG second = {};
+    MSG third = {};
+    ASSERT_TRUE(PeekMessageA(&first, nullptr, WM_CLOSE, WM_CLOSE, PM_REMOVE));
+    ASSERT_TRUE(PeekMessageA(&second, nullptr, WM_CLOSE, WM_CLOSE, PM_REMOVE));
+    EXPECT_FALSE(PeekMessageA(&third, nullptr, WM_CLOSE, WM_CLOSE, PM_REMOVE));
+    EXPECT_EQ(first.hwnd, child);
+    EXPECT_EQ(second.hwnd, saver);
+
+    // A message with no close rule still reaches the shell twice.
+    EXPECT_EQ(ClosesWhenAutoPlay(child, child, WM_NCACTIVATE, TRUE, 0), 1);
+    EXPECT_EQ(ClosesWhenAutoPlay(saver, child, WM_NCACTIVATE, TRUE, 0), 1);
+    // Button releases are not forwarded.
+    EXPECT_EQ(ClosesWhenAutoPlay(child, child, WM_LBUTTONUP, 0, 0), 0);
+    EXPECT_EQ(ClosesWhenAutoPlay(saver, child, WM_LBUTTONUP, 0, 0), 0);
+
+    // A move beyond the threshold closes the child only: the second call
+    // measures from the point just moved to.
+    ASSERT_TRUE(PutCursor(CursorHomeX, CursorHomeY));
+    shellState.mouseReference = {CursorHomeX, CursorHomeY};
+    ASSERT_TRUE(PutCursor(CursorHomeX + 10, CursorHomeY));
+    SendMessageA(child, WM_MOUSEMOVE, 0, 0);
+    EXPECT_EQ(TakePostedCloses(child), 1);
+    EXPECT_EQ(TakePostedCloses(saver), 0);
+}
+
+TEST_F(RenderChildTest, SetCursorHidesOutsidePreviewOnly)
+{
+    HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
+    const LPARAM overClient = MAKELPARAM(HTCLIENT, WM_MOUSEMOVE);
+    SetCursor(arrow);
+    EXPECT_EQ(SendMessageA(child, WM_SETCURSOR, reinterpret_cast<WPARAM>(child), overClient), 1);
+    EXPECT_EQ(GetCursor(), nullptr);
+
+    shellState.isPreview = 1;
+    SetCursor(arrow);
+    const LRESULT platform = DefWindowProcA(child, WM_SETCURSOR, reinterpret_cast<WPARAM>(child), overClient);
+    EXPECT_EQ(SendMessageA(child, WM_SETCURSOR, reinterpret_cast<WPARAM>(child), overClient), platform);
+    EXPECT_EQ(GetCursor(), arrow);
+}
+
+TEST_F(RenderChildTest, CloseOnNtFamilyDestroysChildAndQuits)
+{
+    EXPECT_EQ(SendMessageA(child, WM_CLOSE, 0, 0), 0);
+    EXPECT_FALSE(IsWindow(child));
+    EXPECT_TRUE(IsWindow(saver));
+    EXPECT_EQ(wglGetCurrentContext(), nullptr);
+    WPARAM code = 99;
+    EXPECT_TRUE(TakeQuit(&code));
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(TakePostedCloses(saver), 0);
+}
+
+TEST_F(RenderChildTest, CloseOn9xFamilyGoesToSaverWindowOutsidePreview)
+{
+    shellState.isWin9xFamily = 1;
+    EXPECT_EQ(SendMessageA(child, WM_CLOSE, 0, 0), 0);
+    EXPECT_TRUE(IsWindow(child));
+    EXPECT_EQ(TakePostedCloses(saver), 1);
+    WPARAM code;
+    EXPECT_FALSE(TakeQuit(&code));
+
+    // A preview has no password check: the child goes as on NT.
+    shellState.isPreview = 1;
+    EXPECT_EQ(SendMessageA(child, WM_CLOSE, 0, 0), 0);
+    EXPECT_FALSE(IsWindow(child));
+    EXPECT_TRUE(TakeQuit(&code));
+    EXPECT_EQ(TakePostedCloses(saver), 0);
+}
+
+TEST_F(RenderChildTest, CloseOn9xFamilyBeforeSaverWindowIsKnownDestroysChild)
+{
+    shellState.isWin9xFamily = 1;
+    shellState.saverWindow = nullptr;
+    SendMessageA(child, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(child));
+}
+
+// Input over the picture of a locked saver is put to the password check once
+// per close, and only an approved check ends the run.
+TEST_F(RenderChildTest, CloseFromPictureWaitsForPasswordCheckOn9xFamily)
+{
+    shellState.isWin9xFamily = 1;
+    shellState.verifyEntry = CountingVerify;
+    verifyCalls = 0;
+    verifyVerdict = FALSE;
+    ASSERT_TRUE(PutCursor(CursorHomeX, CursorHomeY));
+    shellState.mouseReference = {CursorHomeX, CursorHomeY};
+
+    // A move posts one close, to the child.
+    ASSERT_TRUE(PutCursor(CursorHomeX + 10, CursorHomeY));
+    SendMessageA(child, WM_MOUSEMOVE, 0, 0);
+    PumpMessages(300);
+    EXPECT_EQ(verifyCalls, 1);
+    EXPECT_TRUE(IsWindow(child));
+    EXPECT_TRUE(IsWindow(saver));
+    WPARAM code;
+    EXPECT_FALSE(TakeQuit(&code));
+
+    // A press posts a close to the child and one to the saver window; the
+    // second lands within the recheck interval and is turned away unasked.
+    SendMessageA(child, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+    PumpMessages(150);
+    EXPECT_EQ(verifyCalls, 2);
+    EXPECT_TRUE(IsWindow(saver));
+    EXPECT_FALSE(TakeQuit(&code));
+
+    Sleep(250);
+    verifyVerdict = TRUE;
+    SendMessageA(child, WM_LBUTTONDOWN, MK_LBUTTON, 0);
+    PumpMessages(300);
+    EXPECT_EQ(verifyCalls, 3);
+    EXPECT_FALSE(IsWindow(saver));
+    EXPECT_FALSE(IsWindow(child));
+    code = 99;
+    EXPECT_TRUE(TakeQuit(&code));
+    EXPECT_EQ(code, 0u);
+    shellState.verifyEntry = nullptr;
+}
+
+// The display list goes while the child's context is still current: a second
+// context sharing the lists no longer sees it once the context is released.
+TEST_F(RenderChildTest, TeardownThroughSaverWindowDeletesListThenReleasesContext)
+{
+    HWND other = CreatePlainWindow(16, 16);
+    ASSERT_NE(other, nullptr);
+    HDC otherContext = GetDC(other);
+    PIXELFORMATDESCRIPTOR request = PixelFormatRequest();
+    SetPixelFormat(otherContext, ChoosePixelFormat(otherContext, &request), &request);
+    HGLRC sharing = wglCreateContext(otherContext);
+    ASSERT_NE(sharing, nullptr);
+    ASSERT_TRUE(wglShareLists(renderState.glContext, sharing));
+    const GLuint list = renderState.sceneList;
+    ASSERT_TRUE(wglMakeCurrent(otherContext, sharing));
+    ASSERT_TRUE(glIsList(list));
+    wglMakeCurrent(renderState.deviceContext, renderState.glContext);
+    WPARAM code = 99;
+    ASSERT_FALSE(TakeQuit(&code));
+
+    EXPECT_TRUE(DestroyWindow(saver));
+    EXPECT_FALSE(IsWindow(child));
+    EXPECT_EQ(wglGetCurrentContext(), nullptr);
+    EXPECT_TRUE(TakeQuit(&code));
+    EXPECT_EQ(code, 0u);
+
+    ASSERT_TRUE(wglMakeCurrent(otherContext, sharing));
+    EXPECT_FALSE(glIsList(list));
+    wglMakeCurrent(nullptr, nullptr);
+    wglDeleteContext(sharing);
+    ReleaseDC(other, otherContext);
+    DestroyWindow(other);
+}
