@@ -26,11 +26,11 @@ else
 fi
 "$ROOT/scripts/build.sh" "$tree" >/dev/null
 saver="$BUILD_ROOT/$tree/saver.scr"
-host="$BUILD_ROOT/$tree/tests/win/e2e/preview_host.exe"
+host="$BUILD_ROOT/$tree/tests/win/e2e/saver_host.exe"
 
 run_mode() {
     if [ "$switch" = preview ]; then
-        "$wine" "$host" "$saver" "$@"
+        "$wine" "$host" preview "$saver" "/p %u" 10000
     else
         "$wine" "$saver" "$switch"
     fi
@@ -47,17 +47,17 @@ fi
 frames="$BUILD_ROOT/frames"
 rm -rf "$frames"
 mkdir -p "$frames"
-export RUN_SWITCH="$switch" RUN_WINE="$wine" RUN_SAVER="$saver" RUN_HOST="$host" RUN_FRAMES="$frames"
+export RUN_ROOT="$ROOT" RUN_SWITCH="$switch" RUN_WINE="$wine" RUN_SAVER="$saver" RUN_HOST="$host" RUN_FRAMES="$frames"
 "$ROOT/scripts/with-display.sh" sh -c '
     if [ "$RUN_SWITCH" = preview ]; then
-        "$RUN_WINE" "$RUN_HOST" "$RUN_SAVER" --hold 4000 &
+        "$RUN_WINE" "$RUN_HOST" preview "$RUN_SAVER" "/p %u" 6000 &
     else
         "$RUN_WINE" "$RUN_SAVER" "$RUN_SWITCH" &
     fi
     pid=$!
     sleep 3
     for i in 1 2 3 4 5; do
-        import -window root "$RUN_FRAMES/frame-$i.png"
+        "$RUN_ROOT/scripts/capture-gl.sh" "$RUN_FRAMES/frame-$i.png"
         sleep 0.4
     done
     xdotool key space

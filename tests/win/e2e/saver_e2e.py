@@ -1,0 +1,253 @@
+#!/usr/bin/env python3
+"""Runs the built saver under Wine as the system would and checks its
+command-line modes, windows, pictures and exit codes. The X display and the
+wineserver come from scripts/with-display.sh.
+Usage: saver_e2e.py GROUP WINE SAVER HOST [PASSWORD_STAND_IN]
+GROUP: table | preview | about | fullscreen | win98"""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+WINE, SAVER, HOST = sys.argv[2:5]
+STAND_IN = sys.argv[5] if len(sys.argv) > 5 else None
+INVALID = 255  # the exit code -1 as Wine reports it
+RUN_SECONDS = 25  # the host ends a saver that runs longer
+START_POINT = (500, 400)
+CAPTURE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "scripts", "capture-gl.sh")
+
+failures = []
+
+
+def check(condition, what):
+    print(("ok   " if condition else "FAIL ") + what, flush=True)
+    if not condition:
+        failures.append(what)
+
+
+def host(*args, timeout=60, env=None):
+    done = subprocess.run([WINE, HOST, *args], capture_output=True, text=True, timeout=timeout, env=env)
+    if done.stdout.strip():
+        print(done.stdout.strip())
+    return done.returncode
+
+
+def start(tail, saver=SAVER, env=None):
+    return subprocess.Popen([WINE, HOST, "run", saver, tail, str(RUN_SECONDS)],
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=env)
+
+
+def xdotool(*args):
+    return subprocess.run(["xdotool", *args], capture_output=True, text=True, timeout=20).stdout.split()
+
+
+def saver_windows():
+    return xdotool("search", "--onlyvisible", "--name", "^Screen Saver$")
+
+
+def wait_for(predicate, seconds):
+    end = time.time() + seconds
+    while time.time() < end:
+        if predicate():
+            return True
+        time.sleep(0.1)
+    return False
+
+
+def ended(process, seconds=8):
+    try:
+        return process.wait(timeout=seconds)
+    except subprocess.TimeoutExpired:
+        return None
+
+
+def finish(process):
+    """Leaves nothing running: the host ends its saver at its own time-out."""
+    code = ended(process, RUN_SECONDS + 10)
+    if code is None:
+        process.kill()
+        process.wait()
+    return code
+
+
+def classify(raw, width):
+    """Counts black, red and other pixels of 8-bit RGB data and finds the
+    middle of the red ones as fractions of the picture's width and height."""
+    pixels = len(raw) // 3
+    black = red = other = 0
+    sum_x = sum_y = 0
+    for i in range(0, pixels * 3, 3):
+        r, g, b = raw[i], raw[i + 1], raw[i + 2]
+        if r < 8 and g < 8 and b < 8:
+            black += 1
+        elif r > 2 * g + 8 and r > 2 * b + 8:
+            red += 1
+            sum_x += (i // 3) % width
+            sum_y += (i // 3) // width
+        else:
+            other += 1
+    height = pixels // width
+    middle = (sum_x / red / width, sum_y / red / height) if red else None
+    return dict(pixels=pixels, black=black, red=red, other=other, middle=middle)
+
+
+def rgb(image):
+    width = int(subprocess.run(["identify", "-format", "%w", image], capture_output=True, text=True,
+                               timeout=30).stdout)
+    raw = subprocess.run(["convert", image, "-depth", "8", "rgb:-"], capture_output=True, timeout=30).stdout
+    return raw, width
+
+
+def screen_stats():
+    """The screen as the root window shows it."""
+    with tempfile.TemporaryDirectory() as workdir:
+        image = os.path.join(workdir, "root.png")
+        subprocess.run(["import", "-window", "root", image], check=True, timeout=30)
+        return classify(*rgb(image))
+
+
+def picture_stats():
+    """What the saver's GL draws, read from Wine's X window for it."""
+    with tempfile.TemporaryDirectory() as workdir:
+        image = os.path.join(workdir, "gl.png")
+        subprocess.run([CAPTURE, image], check=True, timeout=30)
+        return classify(*rgb(image))
+
+
+def check_model(stats, where):
+    """Dark red on black, and the model about the middle of the picture."""
+    print("%s: %s" % (where, stats))
+    check(stats["black"] > stats["pixels"] // 2, "%s: background black" % where)
+    check(stats["red"] > stats["pixels"] // 200, "%s: the red model is drawn" % where)
+    check(stats["other"] < stats["pixels"] // 1000, "%s: no colours besides black and red" % where)
+    middle = stats["middle"]
+    check(middle is not None and abs(middle[0] - 0.5) < 0.2 and abs(middle[1] - 0.5) < 0.2,
+          "%s: the model is centred" % where)
+
+
+def table():
+    """Command tails that name no usable mode end with -1 at once."""
+    for tail in ["/x", "/?", "/\ts", "\x01/x", "/p 4294967295", "/p", "/p 0", "/p abc", "/p:65570",
+                 "/p 0x12", "/l", "/a 12", "-a"]:
+        code = host("run", SAVER, tail, "15")
+        check(code == INVALID, "tail %r exits with -1 (got %d)" % (tail, code))
+
+
+def preview():
+    for tail in ["/p %u", "/p%u", "/P    %u", "/l %u", "-L %u /s"]:
+        check(host("preview", SAVER, tail) == 0, "preview with tail %r" % tail)
+    # The picture inside the host's window, while the host holds it.
+    process = subprocess.Popen([WINE, HOST, "preview", SAVER, "/p %u", "6000"], stdout=subprocess.PIPE, text=True)
+    time.sleep(4)
+    check_model(picture_stats(), "preview")
+    check(ended(process, 30) == 0, "held preview ends with 0")
+    if process.poll() is None:
+        process.kill()
+    print(process.communicate()[0].strip())
+
+
+def about():
+    for tail, owner in [("", "unowned"), ("  -/ ", "unowned"), ("/c:%u", "owned"), ("/c", "owned"),
+                        ("/c:4294967295", "owned"), ("/c:", "owned"), ("/c %u", "owned"),
+                        ("-C:%u /s", "owned")]:
+        check(host("about", SAVER, tail, owner) == 0, "about box from tail %r (%s)" % (tail, owner))
+
+
+def start_full_screen(tail, saver=SAVER, env=None):
+    xdotool("mousemove", str(START_POINT[0]), str(START_POINT[1]))
+    process = start(tail, saver, env)
+    shown = wait_for(lambda: len(saver_windows()) == 1, 15)
+    check(shown, "full-screen window for %r" % tail)
+    time.sleep(1.5)  # creation, first frames and the zero-distance move
+    return process
+
+
+def fullscreen():
+    process = start_full_screen("/s")
+    windows = saver_windows()
+    if windows:
+        geometry = xdotool("getwindowgeometry", "--shell", windows[0])
+        size = dict(item.split("=") for item in geometry)
+        check(size.get("WIDTH") == "1024" and size.get("HEIGHT") == "768" and size.get("X") == "0"
+              and size.get("Y") == "0", "window covers the screen: %s" % size)
+    cover = screen_stats()
+    check(cover["black"] + cover["red"] == cover["pixels"], "the screen shows only the saver: %s" % cover)
+    check_model(picture_stats(), "full screen")
+
+    print("pointer before the moves:", " ".join(xdotool("getmouselocation")))
+    xdotool("mousemove", str(START_POINT[0] + 2), str(START_POINT[1] + 2))
+    time.sleep(1.0)
+    check(process.poll() is None, "a move of 4 pixels leaves it running")
+    xdotool("mousemove", str(START_POINT[0] + 3), str(START_POINT[1] + 2))
+    check(ended(process) == 0, "a move of 5 pixels ends it with 0")
+    finish(process)
+
+    process = start_full_screen("/s")
+    second = host("run", SAVER, "/s", "15")
+    check(second == 0, "second full-screen start exits 0 (got %d)" % second)
+    check(len(saver_windows()) == 1, "second start created no window")
+    check(process.poll() is None, "first saver still runs")
+    xdotool("key", "a")
+    check(ended(process) == 0, "first saver ends with 0 on a key")
+    finish(process)
+
+    for tail, action, what in [("-s", ("key", "a"), "a key"), ("s", ("click", "1"), "a click"),
+                               ("/S", ("key", "space"), "space"), ("/saver", ("click", "3"), "right click"),
+                               ("--/ /s", ("key", "Escape"), "Esc")]:
+        process = start_full_screen(tail)
+        xdotool(*action)
+        check(ended(process) == 0, "%r ends with 0 on %s" % (tail, what))
+        finish(process)
+    check(not saver_windows(), "no saver window left")
+
+
+def win98():
+    """The 95/98 family, reported by Wine for a copy of the saver only."""
+    reg = [WINE, "reg"]
+    workdir = tempfile.mkdtemp(prefix="saver-e2e-")
+    name = "saver98.scr"
+    saver98 = os.path.join(workdir, name)
+    shutil.copy(SAVER, saver98)
+    shutil.copy(STAND_IN, os.path.join(workdir, "PASSWORD.CPL"))
+    appkey = "HKCU\\Software\\Wine\\AppDefaults\\" + name
+    desktop = "HKCU\\Control Panel\\Desktop"
+    quiet = dict(capture_output=True, timeout=60)
+    try:
+        subprocess.run(reg + ["add", appkey, "/v", "Version", "/t", "REG_SZ", "/d", "win98", "/f"], check=True, **quiet)
+        code = host("run", saver98, "/a %u", "20")
+        check(code == 0, "change-password request ends with 0 on the 95/98 family (got %d)" % code)
+        check(host("run", SAVER, "/a", "15") == INVALID, "the NT-family original still refuses /a")
+
+        subprocess.run(reg + ["add", desktop, "/v", "ScreenSaveUsePassword", "/t", "REG_DWORD", "/d", "1", "/f"],
+                       check=True, **quiet)
+        refuse = dict(os.environ, PASSWORD_STANDIN_ANSWER="0")
+        process = start_full_screen("/s", saver98, refuse)
+        for action, what in [(("key", "a"), "key"), (("click", "1"), "click"),
+                             (("mousemove", "700", "600"), "mouse move")]:
+            xdotool(*action)
+            time.sleep(1.0)
+            check(process.poll() is None, "a refusing provider keeps the saver after a %s" % what)
+        code = finish(process)
+        check(code == 98, "refused saver ran until the host ended it (got %s)" % code)
+
+        approve = dict(os.environ, PASSWORD_STANDIN_ANSWER="1")
+        process = start_full_screen("/s", saver98, approve)
+        xdotool("key", "a")
+        check(ended(process) == 0, "an approving provider lets a key end it with 0")
+        finish(process)
+    finally:
+        subprocess.run(reg + ["delete", desktop, "/v", "ScreenSaveUsePassword", "/f"], **quiet)
+        subprocess.run(reg + ["delete", appkey, "/f"], **quiet)
+        shutil.rmtree(workdir, ignore_errors=True)
+
+
+def main():
+    {"table": table, "preview": preview, "about": about, "fullscreen": fullscreen, "win98": win98}[sys.argv[1]]()
+    print("%d failure(s)" % len(failures))
+    sys.exit(1 if failures else 0)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,210 @@
+// Plays the system's display settings for the end-to-end tests: starts the
+// built saver as a separate process and checks what it shows.
+//   saver_host preview SAVER TAIL [HOLD_MS] - makes a parent window, starts
+//     the saver with TAIL (%u becomes the parent's handle), checks the preview
+//     window tree, keeps it up for HOLD_MS (default 1000), destroys the
+//     parent, and expects exit code 0.
+//   saver_host about SAVER TAIL owned|unowned - starts the saver with TAIL
+//     (%u becomes a window of this process), finds the about box, checks its
+//     owner, sends Esc and the close command (the box must stay), then Enter
+//     (it must close with exit code 1).
+//   saver_host run SAVER TAIL SECONDS - starts the saver with exactly TAIL
+//     behind its quoted name and exits with the saver's exit code (98 when
+//     the saver did not end in time; it is then terminated).
+// preview and about exit 0 when every check held and print what failed.
+#include <windows.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+const DWORD WaitStepMs = 50;
+const DWORD AppearTimeoutMs = 15000;
+const DWORD EndTimeoutMs = 10000;
+const DWORD StayOpenMs = 1000;
+
+static int failures = 0;
+
+static void Check(bool condition, const char* what)
+{
+    if (!condition) {
+        printf("FAIL: %s\n", what);
+        ++failures;
+    }
+}
+
+static void PumpFor(DWORD milliseconds)
+{
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < milliseconds) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageA(&message);
+        }
+        Sleep(WaitStepMs / 5);
+    }
+}
+
+static HWND MakeWindow(const char* title)
+{
+    HWND window = CreateWindowExA(0, "STATIC", title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 320, 240,
+                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    PumpFor(WaitStepMs);
+    return window;
+}
+
+static bool StartSaver(const char* saver, const char* tailFormat, HWND handle, PROCESS_INFORMATION* process)
+{
+    char tail[256];
+    snprintf(tail, sizeof tail, tailFormat, static_cast<unsigned>(reinterpret_cast<UINT_PTR>(handle)));
+    char commandLine[1024];
+    snprintf(commandLine, sizeof commandLine, "\"%s\" %s", saver, tail);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    return CreateProcessA(saver, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, process);
+}
+
+static DWORD WaitExit(PROCESS_INFORMATION* process)
+{
+    DWORD code = STILL_ACTIVE;
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < EndTimeoutMs) {
+        PumpFor(WaitStepMs);
+        if (WaitForSingleObject(process->hProcess, 0) == WAIT_OBJECT_0) {
+            GetExitCodeProcess(process->hProcess, &code);
+            return code;
+        }
+    }
+    TerminateProcess(process->hProcess, 99);
+    printf("FAIL: the saver did not end; terminated\n");
+    ++failures;
+    return code;
+}
+
+static int Preview(const char* saver, const char* tail, DWORD holdMs)
+{
+    HWND parent = MakeWindow("Preview host");
+    PROCESS_INFORMATION process = {};
+    if (!StartSaver(saver, tail, parent, &process)) {
+        printf("FAIL: CreateProcess\n");
+        return 1;
+    }
+    HWND preview = nullptr;
+    HWND child = nullptr;
+    DWORD start = GetTickCount();
+    while (child == nullptr && GetTickCount() - start < AppearTimeoutMs) {
+        PumpFor(WaitStepMs);
+        preview = FindWindowExA(parent, nullptr, "WindowsScreenSaverClass", "Preview");
+        child = preview ? FindWindowExA(preview, nullptr, "NTDEVCLASS", "Child1") : nullptr;
+    }
+    Check(preview != nullptr, "preview window of class WindowsScreenSaverClass titled Preview in the parent");
+    Check(child != nullptr, "render child of class NTDEVCLASS titled Child1 in the preview window");
+    if (preview) {
+        RECT parentArea, previewArea;
+        GetClientRect(parent, &parentArea);
+        GetClientRect(preview, &previewArea);
+        Check(EqualRect(&parentArea, &previewArea) != 0, "preview covers the parent's client area");
+        DWORD owner = 0;
+        GetWindowThreadProcessId(preview, &owner);
+        Check(owner == process.dwProcessId, "preview window belongs to the saver process");
+    }
+    PumpFor(holdMs);
+    Check(WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT, "saver still runs while its parent exists");
+    DestroyWindow(parent);
+    DWORD code = WaitExit(&process);
+    printf("preview exit code %lu\n", code);
+    Check(code == 0, "exit code 0 after the parent went");
+    return failures ? 1 : 0;
+}
+
+static HWND FindAboutBox(DWORD processId)
+{
+    HWND found = nullptr;
+    while ((found = FindWindowExA(nullptr, found, "#32770", "Another Vexmoor Screen Saver")) != nullptr) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(found, &owner);
+        if (owner == processId) {
+            return found;
+        }
+    }
+    return nullptr;
+}
+
+static void SendKey(HWND target, UINT key)
+{
+    PostMessageA(target, WM_KEYDOWN, key, 1);
+    PostMessageA(target, WM_KEYUP, key, 0xC0000001);
+}
+
+static int About(const char* saver, const char* tail, bool owned)
+{
+    HWND owner = MakeWindow("About host");
+    SetForegroundWindow(owner);
+    PumpFor(WaitStepMs);
+    PROCESS_INFORMATION process = {};
+    if (!StartSaver(saver, tail, owner, &process)) {
+        printf("FAIL: CreateProcess\n");
+        return 1;
+    }
+    // The box is found as soon as it exists; its controls follow.
+    HWND box = nullptr;
+    HWND okButton = nullptr;
+    DWORD start = GetTickCount();
+    while (okButton == nullptr && GetTickCount() - start < AppearTimeoutMs) {
+        PumpFor(WaitStepMs);
+        box = FindAboutBox(process.dwProcessId);
+        okButton = box ? GetDlgItem(box, IDOK) : nullptr;
+    }
+    Check(box != nullptr, "about box appeared");
+    Check(okButton != nullptr, "OK button");
+    if (okButton) {
+        HWND actualOwner = GetWindow(box, GW_OWNER);
+        printf("about box owner %p (host window %p)\n", static_cast<void*>(actualOwner), static_cast<void*>(owner));
+        Check(owned ? actualOwner == owner : actualOwner == nullptr, owned ? "owned by the host window" : "no owner");
+        SendKey(okButton, VK_ESCAPE);
+        PostMessageA(box, WM_SYSCOMMAND, SC_CLOSE, 0);
+        PostMessageA(box, WM_CLOSE, 0, 0);
+        PumpFor(StayOpenMs);
+        Check(WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT && IsWindow(box),
+              "Esc, the close command and WM_CLOSE leave the box open");
+        SendKey(okButton, VK_RETURN);
+    }
+    DWORD code = WaitExit(&process);
+    printf("about exit code %lu\n", code);
+    Check(code == 1, "exit code 1 after Enter");
+    DestroyWindow(owner);
+    return failures ? 1 : 0;
+}
+
+static int Run(const char* saver, const char* tail, DWORD seconds)
+{
+    PROCESS_INFORMATION process = {};
+    if (!StartSaver(saver, tail, nullptr, &process)) {
+        printf("FAIL: CreateProcess\n");
+        return 97;
+    }
+    const DWORD MsPerSecond = 1000;
+    if (WaitForSingleObject(process.hProcess, seconds * MsPerSecond) != WAIT_OBJECT_0) {
+        TerminateProcess(process.hProcess, 98);
+        WaitForSingleObject(process.hProcess, EndTimeoutMs);
+        return 98;
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    return static_cast<int>(code);
+}
+
+int main(int argc, char** argv)
+{
+    if (argc >= 5 && strcmp(argv[1], "run") == 0) {
+        return Run(argv[2], argv[3], static_cast<DWORD>(atoi(argv[4])));
+    }
+    if (argc >= 4 && strcmp(argv[1], "preview") == 0) {
+        DWORD holdMs = argc >= 5 ? static_cast<DWORD>(atoi(argv[4])) : StayOpenMs;
+        return Preview(argv[2], argv[3], holdMs);
+    }
+    if (argc >= 5 && strcmp(argv[1], "about") == 0) {
+        return About(argv[2], argv[3], strcmp(argv[4], "owned") == 0);
+    }
+    printf("usage: saver_host preview SAVER TAIL [HOLD_MS] | about SAVER TAIL owned|unowned | run SAVER TAIL SECONDS\n");
+    return 2;
+}
