@@ -18,6 +18,7 @@ namespace {
 
 using Vec = std::array<double, 3>;
 const int PieceCount = 3;
+const double Pi = 3.14159265358979323846;
 const int PieceFirst[PieceCount] = {0, 132, 264};
 const int PieceEnd[PieceCount] = {132, 264, 276};
 const size_t PiecePositions[PieceCount] = {68, 68, 8};
@@ -73,7 +74,7 @@ double Winding(const Vec& p, int piece)
         sum += 2 * std::atan2(Dot(a, Cross(b, c)),
                               la * lb * lc + Dot(a, b) * lc + Dot(a, c) * lb + Dot(b, c) * la);
     }
-    return sum / (4 * M_PI);
+    return sum / (4 * Pi);
 }
 
 void ExpectRow(int number, const Vec& normal, const Vec& c0, const Vec& c1, const Vec& c2)
