@@ -60,7 +60,16 @@ export RUN_ROOT="$ROOT" RUN_SWITCH="$switch" RUN_WINE="$wine" RUN_SAVER="$saver"
         "$RUN_ROOT/scripts/capture-gl.sh" "$RUN_FRAMES/frame-$i.png"
         sleep 0.4
     done
-    xdotool key space
+    if [ "$RUN_SWITCH" = /c ]; then
+        # With no window manager nothing gives the box the keyboard: a click
+        # on its frame does, then Enter presses OK.
+        box=$(xdotool search --name "^Another Vexmoor Screen Saver$" | head -1)
+        [ -n "$box" ] && xdotool mousemove --window "$box" 5 5 click 1
+        sleep 0.5
+        xdotool key Return
+    else
+        xdotool key space
+    fi
     status=0
     wait $pid || status=$?
     echo "saver exit code: $status"
