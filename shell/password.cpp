@@ -4,8 +4,8 @@
 // The dialogs and the password itself belong to the system's components.
 #include "shell/password.h"
 
-#include "shell/parse_decimal.h"
 #include "shell/shell_state.h"
+#include "shell/window_handle.h"
 
 typedef DWORD(WINAPI* PwdChangePasswordEntry)(LPCSTR provider, HWND parent, DWORD reserved1,
                                               DWORD reserved2);
@@ -117,10 +117,7 @@ BOOL VerifyOnClose(HWND window)
 
 int ChangePassword(const char* text)
 {
-    HWND parent = reinterpret_cast<HWND>(static_cast<UINT_PTR>(ParseDecimal(text)));
-    if (parent == nullptr || !IsWindow(parent)) {
-        parent = GetForegroundWindow();
-    }
+    HWND parent = WindowOrForeground(WindowFromDecimal(text));
     HMODULE library = LoadLibraryA(ChangeLibraryName);
     if (library == nullptr) {
         return ChangePasswordResult;

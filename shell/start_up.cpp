@@ -5,10 +5,10 @@
 
 #include "shell/about_dialog.h"
 #include "shell/fault_guard.h"
-#include "shell/parse_decimal.h"
 #include "shell/password.h"
 #include "shell/saver_window.h"
 #include "shell/shell_state.h"
+#include "shell/window_handle.h"
 
 // Exit code for a command line that names no usable mode or preview window.
 const int InvalidModeCode = -1;
@@ -24,22 +24,10 @@ static const char* SkipSpaces(const char* text)
     return text;
 }
 
-static HWND WindowFromDecimal(const char* text)
-{
-    return reinterpret_cast<HWND>(static_cast<UINT_PTR>(ParseDecimal(text)));
-}
-
 // The text after C: an owner only as ":N"; otherwise the foreground window.
 static HWND ConfigureOwner(const char* text)
 {
-    HWND owner = nullptr;
-    if (*text == ':') {
-        owner = WindowFromDecimal(text + 1);
-    }
-    if (owner == nullptr || !IsWindow(owner)) {
-        owner = GetForegroundWindow();
-    }
-    return owner;
+    return WindowOrForeground(*text == ':' ? WindowFromDecimal(text + 1) : nullptr);
 }
 
 static int DispatchMode(void* argument)

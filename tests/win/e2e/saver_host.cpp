@@ -80,6 +80,18 @@ static DWORD WaitExit(PROCESS_INFORMATION* process)
     return code;
 }
 
+// Pumps messages until find() gives a window or the time to appear is up.
+template <typename Find> static HWND WaitForWindow(Find find)
+{
+    HWND found = nullptr;
+    DWORD start = GetTickCount();
+    while (found == nullptr && GetTickCount() - start < AppearTimeoutMs) {
+        PumpFor(WaitStepMs);
+        found = find();
+    }
+    return found;
+}
+
 static int Preview(const char* saver, const char* tail, DWORD holdMs)
 {
     HWND parent = MakeWindow("Preview host");
@@ -89,13 +101,10 @@ static int Preview(const char* saver, const char* tail, DWORD holdMs)
         return 1;
     }
     HWND preview = nullptr;
-    HWND child = nullptr;
-    DWORD start = GetTickCount();
-    while (child == nullptr && GetTickCount() - start < AppearTimeoutMs) {
-        PumpFor(WaitStepMs);
+    HWND child = WaitForWindow([&] {
         preview = FindWindowExA(parent, nullptr, "WindowsScreenSaverClass", "Preview");
-        child = preview ? FindWindowExA(preview, nullptr, "NTDEVCLASS", "Child1") : nullptr;
-    }
+        return preview ? FindWindowExA(preview, nullptr, "NTDEVCLASS", "Child1") : nullptr;
+    });
     Check(preview != nullptr, "preview window of class WindowsScreenSaverClass titled Preview in the parent");
     Check(child != nullptr, "render child of class NTDEVCLASS titled Child1 in the preview window");
     if (preview) {
@@ -147,13 +156,10 @@ static int About(const char* saver, const char* tail, bool owned)
     }
     // The box is found as soon as it exists; its controls follow.
     HWND box = nullptr;
-    HWND okButton = nullptr;
-    DWORD start = GetTickCount();
-    while (okButton == nullptr && GetTickCount() - start < AppearTimeoutMs) {
-        PumpFor(WaitStepMs);
+    HWND okButton = WaitForWindow([&] {
         box = FindAboutBox(process.dwProcessId);
-        okButton = box ? GetDlgItem(box, IDOK) : nullptr;
-    }
+        return box ? GetDlgItem(box, IDOK) : nullptr;
+    });
     Check(box != nullptr, "about box appeared");
     Check(okButton != nullptr, "OK button");
     if (okButton) {

@@ -77,15 +77,7 @@ protected:
         ASSERT_NE(child, nullptr);
         TakePostedCloses(nullptr);
     }
-    void TearDown() override
-    {
-        if (IsWindow(saver)) {
-            DestroyWindow(saver);
-        }
-        TakePostedCloses(nullptr);
-        WPARAM code;
-        TakeQuit(&code);
-    }
+    void TearDown() override { DiscardTestWindows(saver); }
     HWND saver = nullptr;
     HWND child = nullptr;
 };

@@ -142,9 +142,7 @@ protected:
     {
         // Each run registers the class anew, as each process does.
         UnregisterClassA(SaverClassName, GetModuleHandleA(nullptr));
-        TakePostedCloses(nullptr);
-        WPARAM code;
-        TakeQuit(&code);
+        DiscardTestWindows(nullptr);
     }
 };
 

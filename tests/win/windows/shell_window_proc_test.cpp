@@ -50,18 +50,7 @@ protected:
         ASSERT_NE(saver, nullptr);
         TakePostedCloses(nullptr);
     }
-    void TearDown() override
-    {
-        if (IsWindow(saver)) {
-            DestroyWindow(saver);
-        }
-        if (parent != nullptr) {
-            DestroyWindow(parent);
-        }
-        TakePostedCloses(nullptr);
-        WPARAM code;
-        TakeQuit(&code);
-    }
+    void TearDown() override { DiscardTestWindows(saver, parent); }
     HWND parent = nullptr;
     HWND saver = nullptr;
 };

@@ -76,6 +76,19 @@ bool TakeQuit(WPARAM* code)
     return true;
 }
 
+void DiscardTestWindows(HWND saver, HWND parent)
+{
+    if (saver != nullptr && IsWindow(saver)) {
+        DestroyWindow(saver);
+    }
+    if (parent != nullptr && IsWindow(parent)) {
+        DestroyWindow(parent);
+    }
+    TakePostedCloses(nullptr);
+    WPARAM code;
+    TakeQuit(&code);
+}
+
 void PumpMessages(DWORD milliseconds)
 {
     const DWORD start = GetTickCount();

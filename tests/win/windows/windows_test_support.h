@@ -21,6 +21,9 @@ HWND CreatePlainWindow(int width, int height);
 int TakePostedCloses(HWND window);
 // Takes a pending quit message off the queue; false if there is none.
 bool TakeQuit(WPARAM* code);
+// Test teardown: destroys the saver window and its parent where they still
+// exist, then drops the closes and the quit message left on the queue.
+void DiscardTestWindows(HWND saver, HWND parent = nullptr);
 // Dispatches every message of the thread for the given time.
 void PumpMessages(DWORD milliseconds);
 
