@@ -31,6 +31,11 @@ void DrawFrame()
     glFlush();
 }
 
+double AspectRatio(int width, int height)
+{
+    return static_cast<double>(width) / static_cast<double>(height);
+}
+
 void ResizeViewport(int width, int height)
 {
     if (height == 0) {
@@ -39,8 +44,7 @@ void ResizeViewport(int width, int height)
     glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    const double aspect = static_cast<double>(width) / static_cast<double>(height);
-    gluPerspective(FieldOfView, aspect, NearPlane, FarPlane);
+    gluPerspective(FieldOfView, AspectRatio(width, height), NearPlane, FarPlane);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 }

@@ -4,7 +4,6 @@
 #include "render/gl_context.h"
 #include "render/palette_levels.h"
 #include "render/render_state.h"
-#include <stdlib.h>
 
 namespace {
 const BYTE RequestColorBits = 24;
@@ -64,7 +63,9 @@ void SetupPalette()
         return;
     }
     // LOGPALETTE carries room for one entry itself.
-    LOGPALETTE* record = static_cast<LOGPALETTE*>(malloc(sizeof(LOGPALETTE) + (count - 1) * sizeof(PALETTEENTRY)));
+    // The process heap: the saver links no C run-time with a heap of its own.
+    const SIZE_T recordSize = sizeof(LOGPALETTE) + (count - 1) * sizeof(PALETTEENTRY);
+    LOGPALETTE* record = static_cast<LOGPALETTE*>(HeapAlloc(GetProcessHeap(), 0, recordSize));
     if (record == nullptr) {
         return; // the saver runs on with the system palette
     }
@@ -80,7 +81,7 @@ void SetupPalette()
     renderState.palette = CreatePalette(record);
     SelectPalette(renderState.deviceContext, renderState.palette, FALSE);
     RealizePalette(renderState.deviceContext);
-    free(record);
+    HeapFree(GetProcessHeap(), 0, record);
 }
 
 void ReleaseGLContext(HWND child)

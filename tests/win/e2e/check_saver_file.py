@@ -1,16 +1,32 @@
 #!/usr/bin/env python3
-"""Checks the built saver file without running it: it imports only system
-DLLs, and its resources hold dialog 2003 as designed, string 1, bitmap 155
-and the version record, and no bitmap 156.
-msvcrt.dll is allowed: the MinGW C run-time calls it, and it comes with the
-95/98 family (from Windows 98 on) and the NT family as part of the system.
-Usage: check_saver_file.py OBJDUMP WINDRES SAVER"""
+"""Checks the built saver file without running it, for what Wine cannot
+show: that the loaders of Windows 95 to 11 accept it and a 486DX runs it.
+- Its import table is exactly the list of allowed imports.
+- Its PE header asks for no newer system than the oldest target.
+- Its code holds no instruction newer than the i486 (i686 build).
+- It is stripped, at most 64 KiB, and its debug information lies beside it
+  under the name its debug link gives.
+- Its resources hold dialog 2003 as designed, string 1, bitmap 155, the
+  version record and the manifest, and no bitmap 156.
+Usage: check_saver_file.py OBJDUMP WINDRES OBJCOPY SAVER IMPORTS MANIFEST"""
+import os
 import re
 import subprocess
 import sys
+import tempfile
 
-SYSTEM_DLLS = {"opengl32.dll", "glu32.dll", "gdi32.dll", "user32.dll",
-               "kernel32.dll", "advapi32.dll", "msvcrt.dll"}
+MAX_SIZE = 64 * 1024
+# The oldest loader each build must satisfy: Windows 95 and NT 4.0 for the
+# shipped i686 file, the first x64 Windows for the test build.
+HEADER_VERSIONS = {"pei-i386": (4, 0), "pei-x86-64": (5, 2)}
+BUILDS = {"pei-i386": "i686", "pei-x86-64": "x86_64"}
+# Instructions of the Pentium Pro and later (and CPUID, which an early 486DX
+# lacks): conditional moves, the flag-setting float compares, long NOPs,
+# MMX and SSE (any use of their registers), and the rest.
+NEWER_THAN_I486 = re.compile(
+    r"^(cmov\w+|fcmov\w+|f(u)?comip?|nop[wl]|cpuid|rdtsc|rdpmc|cmpxchg8b|sysenter|sysexit|"
+    r"emms|fxsave|fxrstor|prefetch\w*|movnt\w*|[ls]fence|mfence|ud2)$")
+WIDE_REGISTERS = re.compile(r"%(x|y)?mm\d")
 
 DIALOG = """2003 DIALOG 28, 25, 176, 55
 STYLE 0x90c800c0
@@ -45,12 +61,93 @@ def resource_blocks(rc_text):
     return blocks
 
 
+def allowed_imports(path, build):
+    """(DLL, function) pairs from the list, for this build."""
+    allowed = set()
+    with open(path) as listing:
+        for line in listing:
+            words = line.split("#", 1)[0].split()
+            if words and (len(words) == 2 or words[2] == build):
+                allowed.add((words[0].upper(), words[1]))
+    return allowed
+
+
+def actual_imports(dump):
+    """(DLL, function) pairs of the import table as objdump prints it."""
+    found, dll = set(), None
+    for line in dump.splitlines():
+        named = re.match(r"\s*DLL Name: (\S+)", line)
+        if named:
+            dll = named.group(1).upper()
+            continue
+        entry = re.match(r"\s+[0-9a-f]+\s+\d+\s+(\w+)$", line)
+        if dll and entry:
+            found.add((dll, entry.group(1)))
+    return found
+
+
+def check_imports(dump, imports_list, build):
+    found, allowed = actual_imports(dump), allowed_imports(imports_list, build)
+    check(found, "no import table found")
+    check(not found - allowed, "imports not on the list: %s" % sorted(found - allowed))
+    check(not allowed - found, "listed imports the file does not have: %s" % sorted(allowed - found))
+    print("imports: %d functions from %s" % (len(found), sorted({dll for dll, _ in found})))
+
+
+def check_header(dump, file_format):
+    fields = dict(re.findall(r"^(\w+)\s+(\S+)", dump, re.M))
+    wanted = HEADER_VERSIONS[file_format]
+    for kind in ("OSystem", "Subsystem"):
+        seen = (int(fields.get("Major%sVersion" % kind, -1)), int(fields.get("Minor%sVersion" % kind, -1)))
+        check(seen == wanted, "%s version %d.%d, wanted %d.%d" % ((kind,) + seen + wanted))
+
+
+def check_instructions(objdump, saver):
+    listing = subprocess.run([objdump, "-d", "--no-show-raw-insn", saver], check=True,
+                             capture_output=True, text=True).stdout
+    newer = []
+    for line in listing.splitlines():
+        parts = line.split("\t")
+        if len(parts) < 2 or not parts[0].strip().endswith(":"):
+            continue
+        mnemonic, _, operands = parts[1].strip().partition(" ")
+        if NEWER_THAN_I486.match(mnemonic) or WIDE_REGISTERS.search(operands):
+            newer.append(line.strip())
+    check(not newer, "instructions newer than the i486:\n  " + "\n  ".join(newer[:40]))
+    print("instructions newer than the i486: %d" % len(newer))
+
+
+def check_stripped(dump, headers, saver):
+    size = os.path.getsize(saver)
+    check(size <= MAX_SIZE, "%d bytes, more than %d" % (size, MAX_SIZE))
+    print("size: %d bytes" % size)
+    sections = re.findall(r"^\s*\d+ (\S+)", headers, re.M)
+    check(not [name for name in sections if name.startswith(".debug")], "debug sections: %s" % sections)
+    check(".gnu_debuglink" in sections, "no debug link: %s" % sections)
+    debug_file = saver + ".debug"
+    check(os.path.exists(debug_file), "no %s" % debug_file)
+
+
+def section_bytes(objcopy, saver, section):
+    with tempfile.TemporaryDirectory() as workdir:
+        out = os.path.join(workdir, "section.bin")
+        subprocess.run([objcopy, "-O", "binary", "-j", section, saver, out], check=True, capture_output=True)
+        with open(out, "rb") as data:
+            return data.read()
+
+
 def main():
-    objdump, windres, saver = sys.argv[1:4]
+    objdump, windres, objcopy, saver, imports_list, manifest = sys.argv[1:7]
     dump = subprocess.run([objdump, "-p", saver], check=True, capture_output=True, text=True).stdout
-    imports = {name.lower() for name in re.findall(r"DLL Name: (\S+)", dump)}
-    check(imports, "no import table found")
-    check(imports <= SYSTEM_DLLS, "imports beyond the system DLLs: %s" % sorted(imports - SYSTEM_DLLS))
+    headers = subprocess.run([objdump, "-h", saver], check=True, capture_output=True, text=True).stdout
+    file_format = re.search(r"file format (\S+)", dump).group(1)
+    check_imports(dump, imports_list, BUILDS[file_format])
+    check_header(dump, file_format)
+    if file_format == "pei-i386":
+        check_instructions(objdump, saver)
+    check_stripped(dump, headers, saver)
+    with open(manifest, "rb") as text:
+        check(text.read() in section_bytes(objcopy, saver, ".rsrc"), "the manifest is not among the resources")
 
     rc_text = subprocess.run([windres, "-i", saver, "-O", "rc"], check=True,
                              capture_output=True, text=True).stdout
@@ -61,7 +158,8 @@ def main():
         check(language == us_english, "%s %s has language %s" % (kind, name, language))
     check(("bitmap", "155") in kinds, "bitmap 155 missing")
     check(("bitmap", "156") not in kinds, "bitmap 156 present")
-    check({k for k, _ in kinds} <= {"bitmap", "dialog", "stringtable", "version"},
+    check(("24", "1") in kinds, "no manifest, resource 1 of type 24")
+    check({k for k, _ in kinds} <= {"bitmap", "dialog", "stringtable", "version", "24"},
           "unexpected resource kinds: %s" % sorted(kinds))
     by_kind = {(kind, name): body for kind, name, _, body in blocks}
     check(by_kind.get(("dialog", "2003"), "").startswith(DIALOG), "dialog 2003 differs:\n%s"
@@ -82,7 +180,6 @@ def main():
 
     for failure in failures:
         print("FAIL:", failure)
-    print("imports:", sorted(imports))
     print("resources:", sorted(kinds))
     sys.exit(1 if failures else 0)
 
