@@ -3,8 +3,9 @@
 command-line modes, windows, pictures and exit codes. The X display and the
 wineserver come from scripts/with-display.sh.
 Usage: saver_e2e.py GROUP WINE SAVER HOST [PASSWORD_STAND_IN]
-GROUP: table | preview | about | fullscreen | win98"""
+GROUP: table | preview | about | fullscreen | win98 | versions"""
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -16,6 +17,10 @@ STAND_IN = sys.argv[5] if len(sys.argv) > 5 else None
 INVALID = 255  # the exit code -1 as Wine reports it
 RUN_SECONDS = 25  # the host ends a saver that runs longer
 START_POINT = (500, 400)
+# Every Windows the saver is for, as Wine's per-program setting names them,
+# and whether it belongs to the 95/98 family.
+VERSIONS = [("win95", True), ("win98", True), ("winme", True), ("nt40", False), ("win2k", False),
+            ("winxp", False), ("win7", False), ("win10", False)]
 CAPTURE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "scripts", "capture-gl.sh")
 
 failures = []
@@ -47,6 +52,12 @@ def saver_windows():
     return xdotool("search", "--onlyvisible", "--name", "^Screen Saver$")
 
 
+def saver_gone():
+    """Waits until no full-screen saver window is left, neither the one Wine
+    keeps for a moment after its process, nor its X window."""
+    return host("gone", "15") == 0 and wait_for(lambda: not saver_windows(), 15)
+
+
 def wait_for(predicate, seconds):
     end = time.time() + seconds
     while time.time() < end:
@@ -64,11 +75,13 @@ def ended(process, seconds=8):
 
 
 def finish(process):
-    """Leaves nothing running: the host ends its saver at its own time-out."""
+    """Leaves nothing running: the host ends its saver at its own time-out,
+    and a process's windows can outlive it by a moment."""
     code = ended(process, RUN_SECONDS + 10)
     if code is None:
         process.kill()
         process.wait()
+    check(saver_gone(), "the saver's windows are gone after its process")
     return code
 
 
@@ -93,11 +106,14 @@ def classify(raw, width):
     return dict(pixels=pixels, black=black, red=red, other=other, middle=middle)
 
 
-def rgb(image):
-    width = int(subprocess.run(["identify", "-format", "%w", image], capture_output=True, text=True,
-                               timeout=30).stdout)
-    raw = subprocess.run(["convert", image, "-depth", "8", "rgb:-"], capture_output=True, timeout=30).stdout
-    return raw, width
+def rgb(image, scale="100%"):
+    """8-bit RGB data of the image, scaled, and its width."""
+    ppm = subprocess.run(["convert", image, "-scale", scale, "-depth", "8", "ppm:-"], capture_output=True,
+                         timeout=30).stdout
+    # P6 header: magic, width, height and maximum, the last followed by
+    # exactly one blank before the data.
+    header = re.match(rb"P6\s+(\d+)\s+\d+\s+\d+\s", ppm)
+    return ppm[header.end():], int(header.group(1))
 
 
 def screen_stats():
@@ -108,12 +124,18 @@ def screen_stats():
         return classify(*rgb(image))
 
 
-def picture_stats():
+def picture_stats(scale="100%"):
     """What the saver's GL draws, read from Wine's X window for it."""
     with tempfile.TemporaryDirectory() as workdir:
         image = os.path.join(workdir, "gl.png")
         subprocess.run([CAPTURE, image], check=True, timeout=30)
-        return classify(*rgb(image))
+        return classify(*rgb(image, scale))
+
+
+def model_drawn():
+    """The first frames are on the screen: a quick, coarse look."""
+    stats = picture_stats("12.5%")
+    return stats["red"] > stats["pixels"] // 200
 
 
 def check_model(stats, where):
@@ -140,7 +162,7 @@ def preview():
         check(host("preview", SAVER, tail) == 0, "preview with tail %r" % tail)
     # The picture inside the host's window, while the host holds it.
     process = subprocess.Popen([WINE, HOST, "preview", SAVER, "/p %u", "6000"], stdout=subprocess.PIPE, text=True)
-    time.sleep(4)
+    check(wait_for(model_drawn, 20), "the preview draws")
     check_model(picture_stats(), "preview")
     check(ended(process, 30) == 0, "held preview ends with 0")
     if process.poll() is None:
@@ -156,11 +178,16 @@ def about():
 
 
 def start_full_screen(tail, saver=SAVER, env=None):
+    """Starts a full-screen saver and returns once it draws. Keys then reach
+    it: with no window manager the keyboard follows the pointer, which the
+    saver's window covers."""
+    # A saver window still there would make this start the second one.
+    check(saver_gone(), "no saver window before %r" % tail)
     xdotool("mousemove", str(START_POINT[0]), str(START_POINT[1]))
     process = start(tail, saver, env)
     shown = wait_for(lambda: len(saver_windows()) == 1, 15)
     check(shown, "full-screen window for %r" % tail)
-    time.sleep(1.5)  # creation, first frames and the zero-distance move
+    check(wait_for(model_drawn, 20), "the saver draws for %r" % tail)
     return process
 
 
@@ -243,8 +270,42 @@ def win98():
         shutil.rmtree(workdir, ignore_errors=True)
 
 
+def versions():
+    """A copy of the saver told each version in turn: the family decides /a,
+    and full screen draws the model and ends on a key."""
+    workdir = tempfile.mkdtemp(prefix="saver-e2e-")
+    name = "saver_version.scr"
+    copy = os.path.join(workdir, name)
+    shutil.copy(SAVER, copy)
+    appkey = "HKCU\\Software\\Wine\\AppDefaults\\" + name
+    quiet = dict(capture_output=True, timeout=60)
+    rows = []
+    try:
+        for version, win9x in VERSIONS:
+            subprocess.run([WINE, "reg", "add", appkey, "/v", "Version", "/t", "REG_SZ", "/d", version, "/f"],
+                           check=True, **quiet)
+            change = host("run", copy, "/a %u", "20")
+            check(change == (0 if win9x else INVALID), "%s: /a exits with %d" % (version, change))
+            process = start_full_screen("/s", copy)
+            stats = picture_stats()
+            check_model(stats, "%s full screen" % version)
+            xdotool("key", "a")
+            code = ended(process)
+            check(code == 0, "%s: a key ends full screen with 0 (got %s)" % (version, code))
+            finish(process)
+            family = {0: "95/98", INVALID: "NT"}.get(change, "?")
+            rows.append((version, family, change, "model drawn (%d red pixels), key -> %s" % (stats["red"], code)))
+    finally:
+        subprocess.run([WINE, "reg", "delete", appkey, "/f"], **quiet)
+        shutil.rmtree(workdir, ignore_errors=True)
+    print("version  family  /a   /s")
+    for row in rows:
+        print("%-8s %-7s %-4s %s" % row)
+
+
 def main():
-    {"table": table, "preview": preview, "about": about, "fullscreen": fullscreen, "win98": win98}[sys.argv[1]]()
+    {"table": table, "preview": preview, "about": about, "fullscreen": fullscreen, "win98": win98,
+     "versions": versions}[sys.argv[1]]()
     print("%d failure(s)" % len(failures))
     sys.exit(1 if failures else 0)
 

@@ -11,6 +11,9 @@
 //   saver_host run SAVER TAIL SECONDS - starts the saver with exactly TAIL
 //     behind its quoted name and exits with the saver's exit code (98 when
 //     the saver did not end in time; it is then terminated).
+//   saver_host gone SECONDS - waits until no full-screen saver window is
+//     left, the one a new full-screen start would find; exits 0 when none is
+//     left in time, 1 otherwise.
 // preview and about exit 0 when every check held and print what failed.
 #include <windows.h>
 #include <stdio.h>
@@ -21,6 +24,7 @@ const DWORD WaitStepMs = 50;
 const DWORD AppearTimeoutMs = 15000;
 const DWORD EndTimeoutMs = 10000;
 const DWORD StayOpenMs = 1000;
+const DWORD MsPerSecond = 1000;
 
 static int failures = 0;
 
@@ -188,7 +192,6 @@ static int Run(const char* saver, const char* tail, DWORD seconds)
         printf("FAIL: CreateProcess\n");
         return 97;
     }
-    const DWORD MsPerSecond = 1000;
     if (WaitForSingleObject(process.hProcess, seconds * MsPerSecond) != WAIT_OBJECT_0) {
         TerminateProcess(process.hProcess, 98);
         WaitForSingleObject(process.hProcess, EndTimeoutMs);
@@ -199,8 +202,26 @@ static int Run(const char* saver, const char* tail, DWORD seconds)
     return static_cast<int>(code);
 }
 
+// A process's windows can outlive it by a moment, and until they go a new
+// full-screen start takes them for a saver already running.
+static int WaitGone(DWORD seconds)
+{
+    DWORD start = GetTickCount();
+    while (FindWindowA("WindowsScreenSaverClass", "Screen Saver") != nullptr) {
+        if (GetTickCount() - start >= seconds * MsPerSecond) {
+            printf("FAIL: a full-screen saver window is still there\n");
+            return 1;
+        }
+        Sleep(WaitStepMs);
+    }
+    return 0;
+}
+
 int main(int argc, char** argv)
 {
+    if (argc >= 3 && strcmp(argv[1], "gone") == 0) {
+        return WaitGone(static_cast<DWORD>(atoi(argv[2])));
+    }
     if (argc >= 5 && strcmp(argv[1], "run") == 0) {
         return Run(argv[2], argv[3], static_cast<DWORD>(atoi(argv[4])));
     }
@@ -211,6 +232,7 @@ int main(int argc, char** argv)
     if (argc >= 5 && strcmp(argv[1], "about") == 0) {
         return About(argv[2], argv[3], strcmp(argv[4], "owned") == 0);
     }
-    printf("usage: saver_host preview SAVER TAIL [HOLD_MS] | about SAVER TAIL owned|unowned | run SAVER TAIL SECONDS\n");
+    printf("usage: saver_host preview SAVER TAIL [HOLD_MS] | about SAVER TAIL owned|unowned | run SAVER TAIL SECONDS"
+           " | gone SECONDS\n");
     return 2;
 }

@@ -30,12 +30,15 @@ Viewport CurrentViewport()
     return {values[0], values[1], values[2], values[3]};
 }
 
-// The timer ids that arrive for a window within the time given.
+// The timer ids that arrive for a window within the time given, waiting
+// longer (up to TimerPatienceMs) while none has arrived yet: a loaded
+// machine may hold back even a 1 ms timer.
+const DWORD TimerPatienceMs = 5000;
 std::set<WPARAM> TimersWithin(HWND window, DWORD milliseconds)
 {
     std::set<WPARAM> ids;
     const DWORD start = GetTickCount();
-    while (GetTickCount() - start < milliseconds) {
+    while (GetTickCount() - start < (ids.empty() ? TimerPatienceMs : milliseconds)) {
         MSG message;
         while (PeekMessageA(&message, window, WM_TIMER, WM_TIMER, PM_REMOVE)) {
             if (message.hwnd == window) {
