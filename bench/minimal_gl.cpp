@@ -1,20 +1,16 @@
 // The benchmark's baseline: a full-screen Win32 OpenGL program that does
 // nothing but clear and swap on a 1 ms timer, as the saver's frame timer
 // does. Clears to dark red so that its first frame shows on a screenshot.
-// Ends itself after the number of seconds given on the command line (10).
+// Ends on a key press, as the saver does.
 #include <windows.h>
 #include <GL/gl.h>
-#include <stdlib.h>
 
 const UINT_PTR FrameTimer = 1;
 const UINT FramePeriodMs = 1;
-const DWORD DefaultSeconds = 10;
-const DWORD MsPerSecond = 1000;
 
 struct Baseline {
     HDC deviceContext;
     HGLRC context;
-    DWORD endTick;
 };
 static Baseline baseline;
 
@@ -48,11 +44,10 @@ static LRESULT CALLBACK BaselineProc(HWND window, UINT message, WPARAM wParam, L
         SetTimer(window, FrameTimer, FramePeriodMs, nullptr);
         return 0;
     case WM_TIMER:
-        if (GetTickCount() >= baseline.endTick) {
-            DestroyWindow(window);
-        } else {
-            InvalidateRect(window, nullptr, FALSE);
-        }
+        InvalidateRect(window, nullptr, FALSE);
+        return 0;
+    case WM_KEYDOWN:
+        DestroyWindow(window);
         return 0;
     case WM_PAINT: {
         PAINTSTRUCT paint;
@@ -72,10 +67,8 @@ static LRESULT CALLBACK BaselineProc(HWND window, UINT message, WPARAM wParam, L
     }
 }
 
-int main(int argc, char** argv)
+int main()
 {
-    DWORD seconds = argc > 1 ? static_cast<DWORD>(atoi(argv[1])) : DefaultSeconds;
-    baseline.endTick = GetTickCount() + seconds * MsPerSecond;
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = BaselineProc;
     windowClass.hInstance = GetModuleHandleA(nullptr);

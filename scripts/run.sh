@@ -1,7 +1,8 @@
 #!/bin/sh
 # Runs the saver under Wine. On a display: full screen until a key, a click or
 # a mouse move ends it. Without a display: on a private virtual display for a
-# few seconds, writing PNG frames to build/frames/, then closing it with a key.
+# few seconds, writing PNG frames (and, full screen, an animated GIF) to
+# build/frames/, then closing it as a user would.
 # Usage: run.sh [--configure | --preview]
 set -eu
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -47,31 +48,5 @@ fi
 frames="$BUILD_ROOT/frames"
 rm -rf "$frames"
 mkdir -p "$frames"
-export RUN_ROOT="$ROOT" RUN_SWITCH="$switch" RUN_WINE="$wine" RUN_SAVER="$saver" RUN_HOST="$host" RUN_FRAMES="$frames"
-"$ROOT/scripts/with-display.sh" sh -c '
-    if [ "$RUN_SWITCH" = preview ]; then
-        "$RUN_WINE" "$RUN_HOST" preview "$RUN_SAVER" "/p %u" 6000 &
-    else
-        "$RUN_WINE" "$RUN_SAVER" "$RUN_SWITCH" &
-    fi
-    pid=$!
-    sleep 3
-    for i in 1 2 3 4 5; do
-        "$RUN_ROOT/scripts/capture-gl.sh" "$RUN_FRAMES/frame-$i.png"
-        sleep 0.4
-    done
-    if [ "$RUN_SWITCH" = /c ]; then
-        # With no window manager nothing gives the box the keyboard: a click
-        # on its frame does, then Enter presses OK.
-        box=$(xdotool search --name "^Another Vexmoor Screen Saver$" | head -1)
-        [ -n "$box" ] && xdotool mousemove --window "$box" 5 5 click 1
-        sleep 0.5
-        xdotool key Return
-    else
-        xdotool key space
-    fi
-    status=0
-    wait $pid || status=$?
-    echo "saver exit code: $status"
-'
+"$ROOT/scripts/with-display.sh" "$ROOT/scripts/headless-run.sh" "$switch" "$wine" "$saver" "$host" "$frames"
 echo "frames written to $frames"

@@ -1,0 +1,84 @@
+// The benchmark's like-for-like reference: the saver's own scene drawn by the
+// saver's own renderer (context set-up, display list, frame and projection,
+// all on the global renderState), in one full-screen top-level window on one
+// 1 ms timer, as the saver's render child draws it. Leaves out the saver's
+// shell: no second window, no close rules, no password, no modes. Ends on a
+// key press, as the saver does.
+#include <windows.h>
+
+#include "render/frame.h"
+#include "render/gl_context.h"
+#include "render/render_state.h"
+#include "render/scene.h"
+
+namespace {
+const char ClassName[] = "SameSceneReference";
+const char Title[] = "Same scene";
+// The render child's class style: its own device context, redrawn on resize.
+const UINT ClassStyle = CS_OWNDC | CS_HREDRAW | CS_VREDRAW;
+const DWORD Style = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+const DWORD ExStyle = WS_EX_TOPMOST;
+const UINT FramePeriodMs = 1;
+const int QuitCode = 0;
+// WM_ERASEBKGND's answer: the background counts as erased, so it never is.
+const LRESULT BackgroundErased = 1;
+
+void PaintFrame(HWND window)
+{
+    PAINTSTRUCT paint;
+    BeginPaint(window, &paint);
+    DrawFrame();
+    SwapBuffers(renderState.deviceContext);
+    EndPaint(window, &paint);
+}
+
+LRESULT CALLBACK SameSceneProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        SetupGLContext(window);
+        BuildScene();
+        SetTimer(window, FrameTimerId, FramePeriodMs, nullptr);
+        return 0;
+    case WM_DESTROY:
+        KillTimer(window, FrameTimerId);
+        DeleteScene();
+        ReleaseGLContext(window);
+        PostQuitMessage(QuitCode);
+        return 0;
+    case WM_SIZE:
+        ResizeViewport(LOWORD(lParam), HIWORD(lParam));
+        return 0;
+    case WM_PAINT:
+        PaintFrame(window);
+        return 0;
+    case WM_ERASEBKGND:
+        return BackgroundErased;
+    case WM_TIMER:
+        InvalidateRect(window, nullptr, FALSE);
+        return 0;
+    case WM_KEYDOWN:
+        DestroyWindow(window);
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+}
+
+int main()
+{
+    WNDCLASSA windowClass = {};
+    windowClass.style = ClassStyle;
+    windowClass.lpfnWndProc = SameSceneProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = ClassName;
+    RegisterClassA(&windowClass);
+    CreateWindowExA(ExStyle, ClassName, Title, Style, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+        GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, windowClass.hInstance, nullptr);
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        DispatchMessageA(&message);
+    }
+    return 0;
+}
