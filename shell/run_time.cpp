@@ -31,20 +31,20 @@ extern "C" void* memcpy(void* target, const void* source, size_t count)
 
 // An argument out of range is first reduced modulo 2 pi with fprem1, then
 // the instruction runs again.
-#define X87_TRIGONOMETRY(instruction)                                                                \
-    instruction "\n\t"                                                                               \
-    "fnstsw %%ax\n\t"                                                                                \
-    "testw %[range], %%ax\n\t"                                                                             \
-    "jz 2f\n\t"                                                                                      \
-    "fldpi\n\t"                                                                                      \
-    "fadd %%st(0), %%st\n\t"                                                                         \
-    "fxch %%st(1)\n"                                                                                 \
-    "1:\n\t"                                                                                         \
-    "fprem1\n\t"                                                                                     \
-    "fnstsw %%ax\n\t"                                                                                \
-    "testw %[range], %%ax\n\t"                                                                             \
-    "jnz 1b\n\t"                                                                                     \
-    "fstp %%st(1)\n\t" instruction "\n"                                                              \
+#define X87_TRIGONOMETRY(instruction)                   \
+    instruction "\n\t"                                  \
+    "fnstsw %%ax\n\t"                                   \
+    "testw %[range], %%ax\n\t"                          \
+    "jz 2f\n\t"                                         \
+    "fldpi\n\t"                                         \
+    "fadd %%st(0), %%st\n\t"                            \
+    "fxch %%st(1)\n"                                    \
+    "1:\n\t"                                            \
+    "fprem1\n\t"                                        \
+    "fnstsw %%ax\n\t"                                   \
+    "testw %[range], %%ax\n\t"                          \
+    "jnz 1b\n\t"                                        \
+    "fstp %%st(1)\n\t" instruction "\n"                 \
     "2:"
 
 extern "C" double sin(double angle)
@@ -65,7 +65,10 @@ extern "C" void sincos(double angle, double* sine, double* cosine)
 {
     double sineResult;
     double cosineResult;
-    __asm__(X87_TRIGONOMETRY("fsincos") : "=t"(cosineResult), "=u"(sineResult) : [range] "i"(X87OutOfRange), "0"(angle) : "ax");
+    __asm__(X87_TRIGONOMETRY("fsincos")
+            : "=t"(cosineResult), "=u"(sineResult)
+            : [range] "i"(X87OutOfRange), "0"(angle)
+            : "ax");
     *sine = sineResult;
     *cosine = cosineResult;
 }
