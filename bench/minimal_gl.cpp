@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <GL/gl.h>
 
+#include "full_screen_window.h"
+
 const UINT_PTR FrameTimer = 1;
 const UINT FramePeriodMs = 1;
 
@@ -69,17 +71,5 @@ static LRESULT CALLBACK BaselineProc(HWND window, UINT message, WPARAM wParam, L
 
 int main()
 {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = BaselineProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "MinimalGlBaseline";
-    RegisterClassA(&windowClass);
-    CreateWindowExA(WS_EX_TOPMOST, "MinimalGlBaseline", "Minimal GL", WS_POPUP | WS_VISIBLE, 0, 0,
-                    GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
-                    windowClass.hInstance, nullptr);
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        DispatchMessageA(&message);
-    }
-    return 0;
+    return RunFullScreenWindow(BaselineProc, "MinimalGlBaseline", "Minimal GL", 0, WS_POPUP | WS_VISIBLE);
 }

@@ -11,13 +11,14 @@
 #include "render/render_state.h"
 #include "render/scene.h"
 
+#include "full_screen_window.h"
+
 namespace {
 const char ClassName[] = "SameSceneReference";
 const char Title[] = "Same scene";
 // The render child's class style: its own device context, redrawn on resize.
 const UINT ClassStyle = CS_OWNDC | CS_HREDRAW | CS_VREDRAW;
 const DWORD Style = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-const DWORD ExStyle = WS_EX_TOPMOST;
 const UINT FramePeriodMs = 1;
 const int QuitCode = 0;
 // WM_ERASEBKGND's answer: the background counts as erased, so it never is.
@@ -68,17 +69,5 @@ LRESULT CALLBACK SameSceneProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 
 int main()
 {
-    WNDCLASSA windowClass = {};
-    windowClass.style = ClassStyle;
-    windowClass.lpfnWndProc = SameSceneProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = ClassName;
-    RegisterClassA(&windowClass);
-    CreateWindowExA(ExStyle, ClassName, Title, Style, 0, 0, GetSystemMetrics(SM_CXSCREEN),
-        GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, windowClass.hInstance, nullptr);
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        DispatchMessageA(&message);
-    }
-    return 0;
+    return RunFullScreenWindow(SameSceneProc, ClassName, Title, ClassStyle, Style);
 }
