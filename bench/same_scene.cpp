@@ -7,9 +7,7 @@
 #include <windows.h>
 
 #include "render/frame.h"
-#include "render/gl_context.h"
-#include "render/render_state.h"
-#include "render/scene.h"
+#include "render/scene_drawing.h"
 
 #include "full_screen_window.h"
 
@@ -19,39 +17,25 @@ const char Title[] = "Same scene";
 // The render child's class style: its own device context, redrawn on resize.
 const UINT ClassStyle = CS_OWNDC | CS_HREDRAW | CS_VREDRAW;
 const DWORD Style = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-const UINT FramePeriodMs = 1;
 const int QuitCode = 0;
 // WM_ERASEBKGND's answer: the background counts as erased, so it never is.
 const LRESULT BackgroundErased = 1;
-
-void PaintFrame(HWND window)
-{
-    PAINTSTRUCT paint;
-    BeginPaint(window, &paint);
-    DrawFrame();
-    SwapBuffers(renderState.deviceContext);
-    EndPaint(window, &paint);
-}
 
 LRESULT CALLBACK SameSceneProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_CREATE:
-        SetupGLContext(window);
-        BuildScene();
-        SetTimer(window, FrameTimerId, FramePeriodMs, nullptr);
+        BeginSceneDrawing(window);
         return 0;
     case WM_DESTROY:
-        KillTimer(window, FrameTimerId);
-        DeleteScene();
-        ReleaseGLContext(window);
+        EndSceneDrawing(window);
         PostQuitMessage(QuitCode);
         return 0;
     case WM_SIZE:
         ResizeViewport(LOWORD(lParam), HIWORD(lParam));
         return 0;
     case WM_PAINT:
-        PaintFrame(window);
+        PaintSceneFrame(window);
         return 0;
     case WM_ERASEBKGND:
         return BackgroundErased;

@@ -1,15 +1,14 @@
 // SceneSaverProc, the renderer's procedure for the saver window: it opens the
 // render child window at creation, closes it at destruction and swallows the
 // saver window's timer ticks. RenderChildProc, the render child window's
-// procedure: GL context and scene set-up and release, frame pacing and
-// drawing, and input over the picture handed to the shell's close rules.
-// The GL context, the scene and the frame itself are built elsewhere.
+// procedure: frame pacing, and input over the picture handed to the shell's
+// close rules. The drawing itself (GL context, scene, frame timer and each
+// frame) is in scene_drawing.
 #include "render/render_child.h"
 
 #include "render/frame.h"
-#include "render/gl_context.h"
 #include "render/render_state.h"
-#include "render/scene.h"
+#include "render/scene_drawing.h"
 #include "shell/default_shell_proc.h"
 #include "shell/shell_state.h"
 
@@ -18,7 +17,7 @@ const char ChildClassName[] = "NTDEVCLASS";
 const char ChildTitle[] = "Child1";
 const UINT ChildClassStyle = CS_VREDRAW | CS_HREDRAW | CS_OWNDC;
 const DWORD ChildStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-const UINT TimerPeriodMs = 1;
+const UINT SaverTimerPeriodMs = 1;
 const int QuitCode = 0;
 // WM_ERASEBKGND's answer: the background counts as erased, so it never is.
 const LRESULT BackgroundErased = 1;
@@ -44,7 +43,7 @@ void CreateRenderChild(HWND saverWindow)
     }
     renderState.childWindow = CreateWindowExA(0, ChildClassName, ChildTitle, ChildStyle, 0, 0,
         renderState.childWidth, renderState.childHeight, saverWindow, nullptr, shellState.instance, nullptr);
-    SetTimer(saverWindow, SaverTimerId, TimerPeriodMs, nullptr);
+    SetTimer(saverWindow, SaverTimerId, SaverTimerPeriodMs, nullptr);
 }
 
 // Input over the picture is judged for the child and for the saver window.
@@ -62,15 +61,6 @@ LRESULT Forward(HWND child, UINT message, WPARAM wParam, LPARAM lParam)
 bool RouteCloseToSaver()
 {
     return shellState.isWin9xFamily != 0 && shellState.isPreview == 0 && shellState.saverWindow != nullptr;
-}
-
-void PaintFrame(HWND child)
-{
-    PAINTSTRUCT paint;
-    BeginPaint(child, &paint);
-    DrawFrame();
-    SwapBuffers(renderState.deviceContext);
-    EndPaint(child, &paint);
 }
 }
 
@@ -96,21 +86,17 @@ LRESULT CALLBACK RenderChildProc(HWND window, UINT message, WPARAM wParam, LPARA
 {
     switch (message) {
     case WM_CREATE:
-        SetupGLContext(window);
-        BuildScene();
-        SetTimer(window, FrameTimerId, TimerPeriodMs, nullptr);
+        BeginSceneDrawing(window);
         return 0;
     case WM_DESTROY:
-        KillTimer(window, FrameTimerId);
-        DeleteScene();
-        ReleaseGLContext(window);
+        EndSceneDrawing(window);
         PostQuitMessage(QuitCode);
         return 0;
     case WM_SIZE:
         ResizeViewport(LOWORD(lParam), HIWORD(lParam));
         return 0;
     case WM_PAINT:
-        PaintFrame(window);
+        PaintSceneFrame(window);
         return 0;
     case WM_ERASEBKGND:
         return BackgroundErased;

@@ -117,7 +117,7 @@ def check_instructions(objdump, saver):
     print("instructions newer than the i486: %d" % len(newer))
 
 
-def check_stripped(dump, headers, saver):
+def check_stripped(headers, saver):
     size = os.path.getsize(saver)
     check(size <= MAX_SIZE, "%d bytes, more than %d" % (size, MAX_SIZE))
     print("size: %d bytes" % size)
@@ -145,7 +145,7 @@ def main():
     check_header(dump, file_format)
     if file_format == "pei-i386":
         check_instructions(objdump, saver)
-    check_stripped(dump, headers, saver)
+    check_stripped(headers, saver)
     with open(manifest, "rb") as text:
         check(text.read() in section_bytes(objcopy, saver, ".rsrc"), "the manifest is not among the resources")
 

@@ -4,6 +4,7 @@ command-line modes, windows, pictures and exit codes. The X display and the
 wineserver come from scripts/with-display.sh.
 Usage: saver_e2e.py GROUP WINE SAVER HOST [PASSWORD_STAND_IN]
 GROUP: table | preview | about | fullscreen | win98 | versions"""
+import contextlib
 import os
 import re
 import shutil
@@ -21,6 +22,8 @@ START_POINT = (500, 400)
 # and whether it belongs to the 95/98 family.
 VERSIONS = [("win95", True), ("win98", True), ("winme", True), ("nt40", False), ("win2k", False),
             ("winxp", False), ("win7", False), ("win10", False)]
+# Where Wine keeps per-program settings, the reported Windows version among them.
+APP_DEFAULTS = "HKCU\\Software\\Wine\\AppDefaults\\"
 CAPTURE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "scripts", "capture-gl.sh")
 
 failures = []
@@ -40,8 +43,19 @@ def host(*args, timeout=60, env=None):
 
 
 def start(tail, saver=SAVER, env=None):
-    return subprocess.Popen([WINE, HOST, "run", saver, tail, str(RUN_SECONDS)],
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=env)
+    """Starts the saver through the host. Wine's error messages for it go to
+    a file of their own, shown if the saver does not come up."""
+    with tempfile.NamedTemporaryFile(prefix="saver-e2e-", suffix=".log", delete=False) as log:
+        process = subprocess.Popen([WINE, HOST, "run", saver, tail, str(RUN_SECONDS)], stdout=subprocess.DEVNULL,
+                                   stderr=log, env=dict(env or os.environ, WINEDEBUG="err+all"))
+    process.log = log.name
+    return process
+
+
+def show_log(process):
+    print("the saver's process: exit code %s; Wine's errors:" % process.poll())
+    with open(process.log, errors="replace") as log:
+        print(log.read().strip() or "(none)")
 
 
 def xdotool(*args):
@@ -82,6 +96,7 @@ def finish(process):
         process.kill()
         process.wait()
     check(saver_gone(), "the saver's windows are gone after its process")
+    os.remove(process.log)
     return code
 
 
@@ -187,6 +202,8 @@ def start_full_screen(tail, saver=SAVER, env=None):
     process = start(tail, saver, env)
     shown = wait_for(lambda: len(saver_windows()) == 1, 15)
     check(shown, "full-screen window for %r" % tail)
+    if not shown:
+        show_log(process)
     check(wait_for(model_drawn, 20), "the saver draws for %r" % tail)
     return process
 
@@ -230,60 +247,70 @@ def fullscreen():
     check(not saver_windows(), "no saver window left")
 
 
+def reg(*args, must=False):
+    return subprocess.run([WINE, "reg", *args], check=must, capture_output=True, timeout=60)
+
+
+def report_version(name, version):
+    """Makes Wine report VERSION to the program called NAME, and to no other."""
+    reg("add", APP_DEFAULTS + name, "/v", "Version", "/t", "REG_SZ", "/d", version,
+        "/f", must=True)
+
+
+@contextlib.contextmanager
+def saver_copy(name):
+    """A copy of the saver under NAME in a folder of its own; the folder and
+    any version setting for NAME go afterwards."""
+    workdir = tempfile.mkdtemp(prefix="saver-e2e-")
+    try:
+        copy = os.path.join(workdir, name)
+        shutil.copy(SAVER, copy)
+        yield copy
+    finally:
+        reg("delete", APP_DEFAULTS + name, "/f")
+        shutil.rmtree(workdir, ignore_errors=True)
+
+
 def win98():
     """The 95/98 family, reported by Wine for a copy of the saver only."""
-    reg = [WINE, "reg"]
-    workdir = tempfile.mkdtemp(prefix="saver-e2e-")
     name = "saver98.scr"
-    saver98 = os.path.join(workdir, name)
-    shutil.copy(SAVER, saver98)
-    shutil.copy(STAND_IN, os.path.join(workdir, "PASSWORD.CPL"))
-    appkey = "HKCU\\Software\\Wine\\AppDefaults\\" + name
     desktop = "HKCU\\Control Panel\\Desktop"
-    quiet = dict(capture_output=True, timeout=60)
-    try:
-        subprocess.run(reg + ["add", appkey, "/v", "Version", "/t", "REG_SZ", "/d", "win98", "/f"], check=True, **quiet)
-        code = host("run", saver98, "/a %u", "20")
-        check(code == 0, "change-password request ends with 0 on the 95/98 family (got %d)" % code)
-        check(host("run", SAVER, "/a", "15") == INVALID, "the NT-family original still refuses /a")
+    with saver_copy(name) as saver98:
+        shutil.copy(STAND_IN, os.path.join(os.path.dirname(saver98), "PASSWORD.CPL"))
+        report_version(name, "win98")
+        try:
+            code = host("run", saver98, "/a %u", "20")
+            check(code == 0, "change-password request ends with 0 on the 95/98 family (got %d)" % code)
+            check(host("run", SAVER, "/a", "15") == INVALID, "the NT-family original still refuses /a")
 
-        subprocess.run(reg + ["add", desktop, "/v", "ScreenSaveUsePassword", "/t", "REG_DWORD", "/d", "1", "/f"],
-                       check=True, **quiet)
-        refuse = dict(os.environ, PASSWORD_STANDIN_ANSWER="0")
-        process = start_full_screen("/s", saver98, refuse)
-        for action, what in [(("key", "a"), "key"), (("click", "1"), "click"),
-                             (("mousemove", "700", "600"), "mouse move")]:
-            xdotool(*action)
-            time.sleep(1.0)
-            check(process.poll() is None, "a refusing provider keeps the saver after a %s" % what)
-        code = finish(process)
-        check(code == 98, "refused saver ran until the host ended it (got %s)" % code)
+            reg("add", desktop, "/v", "ScreenSaveUsePassword", "/t", "REG_DWORD", "/d", "1", "/f", must=True)
+            refuse = dict(os.environ, PASSWORD_STANDIN_ANSWER="0")
+            process = start_full_screen("/s", saver98, refuse)
+            for action, what in [(("key", "a"), "key"), (("click", "1"), "click"),
+                                 (("mousemove", "700", "600"), "mouse move")]:
+                xdotool(*action)
+                time.sleep(1.0)
+                check(process.poll() is None, "a refusing provider keeps the saver after a %s" % what)
+            code = finish(process)
+            check(code == 98, "refused saver ran until the host ended it (got %s)" % code)
 
-        approve = dict(os.environ, PASSWORD_STANDIN_ANSWER="1")
-        process = start_full_screen("/s", saver98, approve)
-        xdotool("key", "a")
-        check(ended(process) == 0, "an approving provider lets a key end it with 0")
-        finish(process)
-    finally:
-        subprocess.run(reg + ["delete", desktop, "/v", "ScreenSaveUsePassword", "/f"], **quiet)
-        subprocess.run(reg + ["delete", appkey, "/f"], **quiet)
-        shutil.rmtree(workdir, ignore_errors=True)
+            approve = dict(os.environ, PASSWORD_STANDIN_ANSWER="1")
+            process = start_full_screen("/s", saver98, approve)
+            xdotool("key", "a")
+            check(ended(process) == 0, "an approving provider lets a key end it with 0")
+            finish(process)
+        finally:
+            reg("delete", desktop, "/v", "ScreenSaveUsePassword", "/f")
 
 
 def versions():
     """A copy of the saver told each version in turn: the family decides /a,
     and full screen draws the model and ends on a key."""
-    workdir = tempfile.mkdtemp(prefix="saver-e2e-")
     name = "saver_version.scr"
-    copy = os.path.join(workdir, name)
-    shutil.copy(SAVER, copy)
-    appkey = "HKCU\\Software\\Wine\\AppDefaults\\" + name
-    quiet = dict(capture_output=True, timeout=60)
     rows = []
-    try:
+    with saver_copy(name) as copy:
         for version, win9x in VERSIONS:
-            subprocess.run([WINE, "reg", "add", appkey, "/v", "Version", "/t", "REG_SZ", "/d", version, "/f"],
-                           check=True, **quiet)
+            report_version(name, version)
             change = host("run", copy, "/a %u", "20")
             check(change == (0 if win9x else INVALID), "%s: /a exits with %d" % (version, change))
             process = start_full_screen("/s", copy)
@@ -295,9 +322,6 @@ def versions():
             finish(process)
             family = {0: "95/98", INVALID: "NT"}.get(change, "?")
             rows.append((version, family, change, "model drawn (%d red pixels), key -> %s" % (stats["red"], code)))
-    finally:
-        subprocess.run([WINE, "reg", "delete", appkey, "/f"], **quiet)
-        shutil.rmtree(workdir, ignore_errors=True)
     print("version  family  /a   /s")
     for row in rows:
         print("%-8s %-7s %-4s %s" % row)
