@@ -15,3 +15,12 @@ BUILD_ROOT="${SAVER_BUILD_DIR:-$ROOT/build}"
 can_run_win32() {
     "$WINE32" --version >/dev/null 2>&1
 }
+
+# Whether Wine's windows are left to an X window manager (Y) or placed and
+# given the keyboard by Wine itself (N). The private virtual display has no
+# window manager, and there Wine would wait up to 2 s for one to confirm
+# that each closed top-level window has gone.
+wine_manages_windows() {
+    timeout 120 "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ \
+        /d "$1" /f </dev/null >/dev/null 2>&1 || true
+}

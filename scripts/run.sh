@@ -38,6 +38,8 @@ run_mode() {
 }
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+    # A desktop's own window manager places and focuses the windows.
+    wine_manages_windows Y
     status=0
     run_mode || status=$?
     echo "saver exit code: $status"

@@ -29,8 +29,9 @@ trap cleanup EXIT INT TERM
 "$WINESERVER" -p >/dev/null 2>&1 || true
 # The first program of a new wineserver starts Wine's background services;
 # start them here, detached from the command's output, so they do not hold
-# its pipes open (ctest would wait on them until its time-out).
-timeout 120 "$WINE64" cmd /c exit </dev/null >/dev/null 2>&1 || true
+# its pipes open (ctest would wait on them until its time-out). That first
+# program also tells Wine that no window manager runs on this display.
+wine_manages_windows N
 status=0
 "$@" || status=$?
 exit $status

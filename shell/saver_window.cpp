@@ -20,6 +20,9 @@ const DWORD PreviewStyle = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
 const DWORD FullScreenStyle = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
 const DWORD PreviewExStyle = 0;
 const DWORD FullScreenExStyle = WS_EX_TOPMOST;
+// How often a preview looks whether its parent still exists.
+const UINT ParentCheckPeriodMs = 500;
+const int QuitCode = 0;
 
 struct WindowPlacement {
     int x;
@@ -71,12 +74,32 @@ bool BringRunningSaverForward()
     return true;
 }
 
-int RunMessageLoop()
+// A preview's host can end without destroying its window (a crash, or
+// TerminateProcess): the preview window then goes with it and no message
+// tells this thread. A thread timer outlives the window, so its ticks look
+// for the parent and end the loop as a normal end of the preview would.
+bool IsParentCheck(const MSG& message, UINT_PTR parentCheck)
 {
+    return parentCheck != 0 && message.hwnd == nullptr && message.message == WM_TIMER &&
+        message.wParam == parentCheck;
+}
+
+int RunMessageLoop(HWND parent)
+{
+    const UINT_PTR parentCheck = parent != nullptr ? SetTimer(nullptr, 0, ParentCheckPeriodMs, nullptr) : 0;
     MSG message = {};
     while (GetMessageA(&message, nullptr, 0, 0)) {
+        if (IsParentCheck(message, parentCheck)) {
+            if (!IsWindow(parent)) {
+                PostQuitMessage(QuitCode);
+            }
+            continue;
+        }
         TranslateMessage(&message);
         DispatchMessageA(&message);
+    }
+    if (parentCheck != 0) {
+        KillTimer(nullptr, parentCheck);
     }
     return static_cast<int>(message.wParam);
 }
@@ -108,7 +131,7 @@ int RunSaver(HWND parent)
         if (shellState.isPreview == 0) {
             SetForegroundWindow(shellState.saverWindow);
         }
-        result = RunMessageLoop();
+        result = RunMessageLoop(parent);
     }
     UnloadPasswordProvider();
     return result;

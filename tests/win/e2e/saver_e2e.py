@@ -175,6 +175,7 @@ def table():
 def preview():
     for tail in ["/p %u", "/p%u", "/P    %u", "/l %u", "-L %u /s"]:
         check(host("preview", SAVER, tail) == 0, "preview with tail %r" % tail)
+    check(host("orphan", SAVER) == 0, "a preview ends when its host process dies")
     # The picture inside the host's window, while the host holds it.
     process = subprocess.Popen([WINE, HOST, "preview", SAVER, "/p %u", "6000"], stdout=subprocess.PIPE, text=True)
     check(wait_for(model_drawn, 20), "the preview draws")
@@ -194,8 +195,9 @@ def about():
 
 def start_full_screen(tail, saver=SAVER, env=None):
     """Starts a full-screen saver and returns once it draws. Keys then reach
-    it: with no window manager the keyboard follows the pointer, which the
-    saver's window covers."""
+    it because it brings its window to the foreground: Wine, told that no
+    window manager runs here, then gives that window the X keyboard focus
+    itself, as a desktop's window manager would."""
     # A saver window still there would make this start the second one.
     check(saver_gone(), "no saver window before %r" % tail)
     xdotool("mousemove", str(START_POINT[0]), str(START_POINT[1]))
@@ -220,11 +222,15 @@ def fullscreen():
     check(cover["black"] + cover["red"] == cover["pixels"], "the screen shows only the saver: %s" % cover)
     check_model(picture_stats(), "full screen")
 
-    print("pointer before the moves:", " ".join(xdotool("getmouselocation")))
-    xdotool("mousemove", str(START_POINT[0] + 2), str(START_POINT[1] + 2))
+    # Moves are measured from where the pointer is now: a new Wine process
+    # can put the X pointer where Wine last knew it, not where it was moved.
+    location = dict(item.split(":") for item in xdotool("getmouselocation"))
+    x, y = int(location["x"]), int(location["y"])
+    print("pointer before the moves: %d, %d" % (x, y))
+    xdotool("mousemove", str(x + 2), str(y + 2))
     time.sleep(1.0)
     check(process.poll() is None, "a move of 4 pixels leaves it running")
-    xdotool("mousemove", str(START_POINT[0] + 3), str(START_POINT[1] + 2))
+    xdotool("mousemove", str(x + 3), str(y + 2))
     check(ended(process) == 0, "a move of 5 pixels ends it with 0")
     finish(process)
 
@@ -291,8 +297,9 @@ def win98():
                 xdotool(*action)
                 time.sleep(1.0)
                 check(process.poll() is None, "a refusing provider keeps the saver after a %s" % what)
+            check(host("end") == 0, "the refused saver is ended from outside")
             code = finish(process)
-            check(code == 98, "refused saver ran until the host ended it (got %s)" % code)
+            check(code == 98, "refused saver ran until it was ended (got %s)" % code)
 
             approve = dict(os.environ, PASSWORD_STANDIN_ANSWER="1")
             process = start_full_screen("/s", saver98, approve)

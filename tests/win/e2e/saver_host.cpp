@@ -11,6 +11,15 @@
 //   saver_host run SAVER TAIL SECONDS - starts the saver with exactly TAIL
 //     behind its quoted name and exits with the saver's exit code (98 when
 //     the saver did not end in time; it is then terminated).
+//   saver_host orphan SAVER - as preview, but the parent window belongs to
+//     a second host process ("hold"), which is then ended with
+//     TerminateProcess, as when the display settings crash; the saver must
+//     end with exit code 0 within OrphanEndMs.
+//   saver_host hold - shows the window that orphan puts the preview in, until
+//     it is ended.
+//   saver_host end - ends the running full-screen saver's process from
+//     outside, with exit code 98, as a saver that would not close is ended;
+//     exits 0 when there was one to end.
 //   saver_host gone SECONDS - waits until no full-screen saver window is
 //     left, the one a new full-screen start would find; exits 0 when none is
 //     left in time, 1 otherwise.
@@ -25,6 +34,10 @@ const DWORD AppearTimeoutMs = 15000;
 const DWORD EndTimeoutMs = 10000;
 const DWORD StayOpenMs = 1000;
 const DWORD MsPerSecond = 1000;
+const DWORD OrphanEndMs = 3000;
+// Exit code of a saver that the host had to end.
+const UINT TerminatedCode = 98;
+const char HeldWindowTitle[] = "Preview host (held)";
 
 static int failures = 0;
 
@@ -129,6 +142,46 @@ static int Preview(const char* saver, const char* tail, DWORD holdMs)
     return failures ? 1 : 0;
 }
 
+// The window a preview is put in, held by another process that then dies
+// without destroying it.
+static int Orphan(const char* saver)
+{
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    PROCESS_INFORMATION holder = {};
+    if (!StartSaver(self, "hold", nullptr, &holder)) {
+        printf("FAIL: CreateProcess of the holder\n");
+        return 1;
+    }
+    HWND parent = WaitForWindow([] { return FindWindowA("STATIC", HeldWindowTitle); });
+    Check(parent != nullptr, "the holder's window appeared");
+    PROCESS_INFORMATION process = {};
+    if (parent == nullptr || !StartSaver(saver, "/p %u", parent, &process)) {
+        TerminateProcess(holder.hProcess, 1);
+        printf("FAIL: no preview started\n");
+        return 1;
+    }
+    HWND preview = WaitForWindow([&] { return FindWindowExA(parent, nullptr, "WindowsScreenSaverClass", "Preview"); });
+    Check(preview != nullptr, "preview window in the holder's window");
+    TerminateProcess(holder.hProcess, 1);
+    WaitForSingleObject(holder.hProcess, EndTimeoutMs);
+    DWORD start = GetTickCount();
+    bool ended = WaitForSingleObject(process.hProcess, OrphanEndMs) == WAIT_OBJECT_0;
+    printf("saver after its host died: %s after %lu ms\n", ended ? "ended" : "still running", GetTickCount() - start);
+    Check(ended, "the saver ends once its host is gone");
+    DWORD code = WaitExit(&process);
+    Check(code == 0, "exit code 0 after the host died");
+    return failures ? 1 : 0;
+}
+
+static int Hold()
+{
+    MakeWindow(HeldWindowTitle);
+    for (;;) {
+        PumpFor(MsPerSecond);
+    }
+}
+
 static HWND FindAboutBox(DWORD processId)
 {
     HWND found = nullptr;
@@ -193,9 +246,9 @@ static int Run(const char* saver, const char* tail, DWORD seconds)
         return 97;
     }
     if (WaitForSingleObject(process.hProcess, seconds * MsPerSecond) != WAIT_OBJECT_0) {
-        TerminateProcess(process.hProcess, 98);
+        TerminateProcess(process.hProcess, TerminatedCode);
         WaitForSingleObject(process.hProcess, EndTimeoutMs);
-        return 98;
+        return TerminatedCode;
     }
     DWORD code = 0;
     GetExitCodeProcess(process.hProcess, &code);
@@ -217,6 +270,24 @@ static int WaitGone(DWORD seconds)
     return 0;
 }
 
+static int EndRunningSaver()
+{
+    HWND saver = FindWindowA("WindowsScreenSaverClass", "Screen Saver");
+    DWORD processId = 0;
+    if (saver != nullptr) {
+        GetWindowThreadProcessId(saver, &processId);
+    }
+    HANDLE process = processId != 0 ? OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId) : nullptr;
+    if (process == nullptr) {
+        printf("FAIL: no full-screen saver to end\n");
+        return 1;
+    }
+    TerminateProcess(process, TerminatedCode);
+    WaitForSingleObject(process, EndTimeoutMs);
+    CloseHandle(process);
+    return 0;
+}
+
 int main(int argc, char** argv)
 {
     if (argc >= 3 && strcmp(argv[1], "gone") == 0) {
@@ -229,10 +300,19 @@ int main(int argc, char** argv)
         DWORD holdMs = argc >= 5 ? static_cast<DWORD>(atoi(argv[4])) : StayOpenMs;
         return Preview(argv[2], argv[3], holdMs);
     }
+    if (argc >= 3 && strcmp(argv[1], "orphan") == 0) {
+        return Orphan(argv[2]);
+    }
+    if (argc >= 2 && strcmp(argv[1], "end") == 0) {
+        return EndRunningSaver();
+    }
+    if (argc >= 2 && strcmp(argv[1], "hold") == 0) {
+        return Hold();
+    }
     if (argc >= 5 && strcmp(argv[1], "about") == 0) {
         return About(argv[2], argv[3], strcmp(argv[4], "owned") == 0);
     }
     printf("usage: saver_host preview SAVER TAIL [HOLD_MS] | about SAVER TAIL owned|unowned | run SAVER TAIL SECONDS"
-           " | gone SECONDS\n");
+           " | orphan SAVER | hold | end | gone SECONDS\n");
     return 2;
 }
