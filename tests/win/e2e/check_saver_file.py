@@ -22,10 +22,15 @@ HEADER_VERSIONS = {"pei-i386": (4, 0), "pei-x86-64": (5, 2)}
 BUILDS = {"pei-i386": "i686", "pei-x86-64": "x86_64"}
 # Instructions of the Pentium Pro and later (and CPUID, which an early 486DX
 # lacks): conditional moves, the flag-setting float compares, long NOPs,
-# MMX and SSE (any use of their registers), and the rest.
+# MMX and SSE (any use of their registers), and the rest; and those a newer
+# -march would bring: POPCNT, LZCNT and TZCNT (which an older processor runs
+# as BSR and BSF, with another result), MOVBE, FISTTP, RDTSCP, SYSCALL,
+# CRC32 and the bit-manipulation sets.
 NEWER_THAN_I486 = re.compile(
-    r"^(cmov\w+|fcmov\w+|f(u)?comip?|nop[wl]|cpuid|rdtsc|rdpmc|cmpxchg8b|sysenter|sysexit|"
-    r"emms|fxsave|fxrstor|prefetch\w*|movnt\w*|[ls]fence|mfence|ud2)$")
+    r"^(cmov\w+|fcmov\w+|f(u)?comip?|nop[wl]|cpuid|rdtscp?|rdpmc|cmpxchg8b|sysenter|sysexit|"
+    r"emms|fxsave|fxrstor|prefetch\w*|movnt\w*|[ls]fence|mfence|ud2|"
+    r"popcnt\w*|lzcnt\w*|tzcnt\w*|movbe\w*|fisttp\w*|syscall|sysret\w*|crc32\w*|"
+    r"(andn|bextr|blsi|blsr|blsmsk|bzhi|mulx|pdep|pext|rorx|sarx|shlx|shrx)[lq]?)$")
 WIDE_REGISTERS = re.compile(r"%(x|y)?mm\d")
 
 DIALOG = """2003 DIALOG 28, 25, 176, 55
