@@ -78,8 +78,8 @@ pid=$!
 if [ "$switch" = /c ]; then
     wait_until "$SHOW_TIMEOUT" box_drawn || echo "note: no about box after $SHOW_TIMEOUT s" >&2
     record "$STILL_SECONDS"
-    # With no window manager X sends keys to the window under the pointer:
-    # a click on the box puts the pointer there, then Enter presses OK.
+    # A click on the box makes it the active window, which Wine then gives
+    # the keyboard (no window manager runs here), and Enter presses OK.
     [ -n "${box:-}" ] && xdotool mousemove --window "$box" 5 5 click 1
     wait_until "$FOCUS_TIMEOUT" box_has_keyboard || echo "note: the about box did not get the keyboard" >&2
     xdotool key Return
