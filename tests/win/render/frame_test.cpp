@@ -1,6 +1,8 @@
 // DrawFrame and ResizeViewport on Mesa: the picture drawn, the transform
-// order, the matrices left behind, and the projection for odd sizes.
+// order, the matrices left behind, the projection for odd sizes, and one
+// view per monitor: their rectangles and the picture in each.
 #include "render/frame.h"
+#include "render/monitor_views.h"
 #include "render/render_state.h"
 #include "render/scene.h"
 #include "tests/win/render/gl_test_window.h"
@@ -180,6 +182,126 @@ TEST_F(FrameTest, ZeroWidthIsPassedOnUnguarded)
     // A frame after it still steps the animation and draws without fault.
     DrawFrame();
     EXPECT_EQ(renderState.animation.spinZ, 2.5f);
+}
+
+// Where the red pixels of a rectangle (GL rows, from the bottom) lie, and
+// whether any pixel there is pure green.
+struct Area {
+    int red, green, left, right, bottom, top;
+};
+
+Area Look(const std::vector<unsigned char>& pixels, int x0, int y0, int x1, int y1)
+{
+    Area area = {0, 0, x1, x0, y1, y0};
+    for (int y = y0; y < y1; ++y) {
+        for (int x = x0; x < x1; ++x) {
+            const unsigned char* p = Pixel(pixels, x, y);
+            if (p[0] == 0 && p[1] == 255 && p[2] == 0) {
+                ++area.green;
+            } else if (p[0] > 0) {
+                ++area.red;
+                area.left = x < area.left ? x : area.left;
+                area.right = x > area.right ? x : area.right;
+                area.bottom = y < area.bottom ? y : area.bottom;
+                area.top = y > area.top ? y : area.top;
+            }
+        }
+    }
+    return area;
+}
+
+TEST_F(FrameTest, SeveralViewsEachShowTheWholeModelAndClearOnlyTheirOwn)
+{
+    // What the buffer held before: green, which no view may leave behind.
+    glClearColor(0.0f, 1.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    // Two monitors of different shapes side by side, the right one lower
+    // and shorter, in the child's coordinates (rows from the top).
+    renderState.childWidth = Side;
+    renderState.childHeight = Side;
+    const RECT views[2] = {{0, 0, Side / 2, Side * 3 / 4}, {Side / 2, Side / 4, Side, Side * 5 / 8}};
+    renderState.viewCount = 2;
+    renderState.views[0] = views[0];
+    renderState.views[1] = views[1];
+    ApplyViews(1);
+    EXPECT_TRUE(glIsEnabled(GL_SCISSOR_TEST));
+    DrawFrame();
+    EXPECT_EQ(renderState.animation.spinZ, 2.5f) << "one animation step for both views";
+    ExpectIdentity(GL_MODELVIEW_MATRIX);
+    const std::vector<unsigned char> pixels = ReadBackBuffer();
+
+    for (const RECT& view : views) {
+        const int x0 = view.left, x1 = view.right, y0 = Side - view.bottom, y1 = Side - view.top;
+        const Area area = Look(pixels, x0, y0, x1, y1);
+        EXPECT_EQ(area.green, 0) << "view at " << view.left << "," << view.top << " is cleared";
+        EXPECT_GT(area.red, (x1 - x0) * (y1 - y0) / 40) << "the model is drawn";
+        EXPECT_TRUE(area.left > x0 && area.right < x1 - 1 && area.bottom > y0 && area.top < y1 - 1)
+            << "the whole model, clear of the edges: x " << area.left << "-" << area.right << " in " << x0 << "-"
+            << x1 << ", y " << area.bottom << "-" << area.top << " in " << y0 << "-" << y1;
+        EXPECT_NEAR((area.left + area.right) / 2.0, (x0 + x1) / 2.0, (x1 - x0) / 10.0) << "centred across";
+    }
+    // Where no monitor is, nothing was drawn or cleared: below and above the
+    // right view, and below the left one (GL rows, from the bottom).
+    const int half = Side / 2;
+    const int belowRight = Side - views[1].bottom, aboveRight = Side - views[1].top;
+    const int belowLeft = Side - views[0].bottom;
+    EXPECT_EQ(Look(pixels, half, 0, Side, belowRight).green, half * belowRight);
+    EXPECT_EQ(Look(pixels, half, aboveRight, Side, Side).green, half * (Side - aboveRight));
+    EXPECT_EQ(Look(pixels, 0, 0, half, belowLeft).green, half * belowLeft);
+
+    // Back to one view: no scissor, the whole child.
+    renderState.viewCount = 1;
+    ApplyViews(2);
+    EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST));
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[0], 0);
+    EXPECT_EQ(viewport[1], 0);
+    EXPECT_EQ(viewport[2], Side);
+    EXPECT_EQ(viewport[3], Side);
+}
+
+TEST(MonitorViewsTest, RectanglesMoveByANegativeDesktopOrigin)
+{
+    // A monitor left of and above the main one puts the desktop's top left,
+    // where the child sits, at (-1024, -200).
+    const POINT origin = {-1024, -200};
+    const RECT left = ChildViewRect({-1024, -200, 0, 568}, origin);
+    const RECT main = ChildViewRect({0, 0, 800, 600}, origin);
+    EXPECT_EQ(left.left, 0);
+    EXPECT_EQ(left.top, 0);
+    EXPECT_EQ(left.right, 1024);
+    EXPECT_EQ(left.bottom, 768);
+    EXPECT_EQ(main.left, 1024);
+    EXPECT_EQ(main.top, 200);
+    EXPECT_EQ(main.right, 1824);
+    EXPECT_EQ(main.bottom, 800);
+}
+
+TEST(MonitorViewsTest, MonitorsBeyondTheLastViewAreIgnoredAndTheSystemsAreRead)
+{
+    ResetRenderRecords();
+    const LONG step = 10;
+    for (LONG i = 0; i <= MaxMonitorViews; ++i) {
+        AddMonitorView({i * step, 0, i * step + step, step}, {0, 0});
+    }
+    EXPECT_EQ(renderState.viewCount, MaxMonitorViews);
+    EXPECT_EQ(renderState.views[MaxMonitorViews - 1].left, (MaxMonitorViews - 1) * step);
+
+    // The monitors this display has, which together span the desktop: from
+    // the child's top left, the size of the virtual screen.
+    ReadMonitorViews();
+    ASSERT_EQ(renderState.viewCount, GetSystemMetrics(SM_CMONITORS));
+    RECT span = renderState.views[0];
+    for (int i = 1; i < renderState.viewCount; ++i) {
+        UnionRect(&span, &span, &renderState.views[i]);
+    }
+    EXPECT_EQ(span.left, 0);
+    EXPECT_EQ(span.top, 0);
+    EXPECT_EQ(span.right, GetSystemMetrics(SM_CXVIRTUALSCREEN));
+    EXPECT_EQ(span.bottom, GetSystemMetrics(SM_CYVIRTUALSCREEN));
+    ResetRenderRecords();
 }
 
 } // namespace
