@@ -379,7 +379,8 @@ def monitors():
         left, top, right, bottom = stats["box"]
         check(0 < left and right < stats["width"] - 1 and 0 < top and bottom < stats["height"] - 1,
               "%s: the whole model, clear of the edges: red within %s" % (where, stats["box"]))
-        check(abs((left + right) / 2 / stats["width"] - 0.5) < 0.05,
+        # The open ring swings the box's middle by up to 0.04 as it spins.
+        check(abs((left + right) / 2 / stats["width"] - 0.5) < 0.08,
               "%s: the model is centred across" % where)
         heights.append(bottom - top + 1)
     # The 45 degree projection of each view: the model's height in pixels
