@@ -14,6 +14,7 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 
 START_TIMEOUT_TENTHS=100
 SERVICES_TIMEOUT=120
+END_TIMEOUT=30
 
 workdir=$(mktemp -d "${TMPDIR:-/tmp}/saver-monitors.XXXXXX")
 # Xephyr picks a free display itself and writes its number once it accepts
@@ -24,7 +25,9 @@ xephyr_pid=$!
 prefix="$workdir/prefix"
 
 cleanup() {
+    # The session's last registry save goes into the prefix before it goes.
     WINEPREFIX="$prefix" "$WINESERVER" -k >/dev/null 2>&1 || true
+    WINEPREFIX="$prefix" timeout "$END_TIMEOUT" "$WINESERVER" -w >/dev/null 2>&1 || true
     kill "$xephyr_pid" 2>/dev/null || true
     wait "$xephyr_pid" 2>/dev/null || true
     rm -rf "$workdir"
