@@ -1,6 +1,9 @@
-// One animation step and one replay of the scene list per frame, and the
-// viewport and perspective projection for the child's size. Leaves out the
-// buffer clear (in the list) and the swap (the caller's).
+// One animation step per frame and one replay of the scene list per view:
+// the whole child, or in full screen on several monitors each monitor's
+// rectangle with its own viewport, projection and scissor. Also the viewport
+// and perspective projection for the child's size. Leaves out the buffer
+// clear (in the list), the swap (the caller's) and where the views come from
+// (monitor_views).
 #include "render/frame.h"
 #include "render/render_state.h"
 #include <GL/glu.h>
@@ -14,11 +17,15 @@ const double FieldOfView = 45.0;
 const double NearPlane = 1.0;
 const double FarPlane = 70.0;
 const int SmallestHeight = 1;
+const int SeveralViews = 2;
+
+bool SeveralViewsInUse()
+{
+    return renderState.viewCount >= SeveralViews;
 }
 
-void DrawFrame()
+void DrawModel()
 {
-    StepAnimation(renderState.animation);
     const FrameAnimation& animation = renderState.animation;
     glPushMatrix();
     glTranslatef(ModelX, ModelY, ModelZ);
@@ -28,7 +35,55 @@ void DrawFrame()
     glRotatef(animation.spinZ, 0.0f, 0.0f, 1.0f);
     glCallList(renderState.sceneList);
     glPopMatrix();
+}
+
+void SetViewport(int x, int y, int width, int height)
+{
+    if (height == 0) {
+        height = SmallestHeight;
+    }
+    glViewport(x, y, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(FieldOfView, AspectRatio(width, height), NearPlane, FarPlane);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+// GL counts rows from the bottom of the child, the view from its top.
+void SetView(const RECT& view)
+{
+    const int x = view.left;
+    const int y = renderState.childHeight - view.bottom;
+    const int width = view.right - view.left;
+    const int height = view.bottom - view.top;
+    SetViewport(x, y, width, height);
+    glScissor(x, y, width, height);
+}
+}
+
+void DrawFrame()
+{
+    StepAnimation(renderState.animation);
+    if (SeveralViewsInUse()) {
+        for (int i = 0; i < renderState.viewCount; ++i) {
+            SetView(renderState.views[i]);
+            DrawModel();
+        }
+    } else {
+        DrawModel();
+    }
     glFlush();
+}
+
+void ApplyViews(int viewCountBefore)
+{
+    if (SeveralViewsInUse()) {
+        glEnable(GL_SCISSOR_TEST);
+    } else if (viewCountBefore >= SeveralViews) {
+        glDisable(GL_SCISSOR_TEST);
+        ResizeViewport(renderState.childWidth, renderState.childHeight);
+    }
 }
 
 double AspectRatio(int width, int height)
@@ -38,13 +93,5 @@ double AspectRatio(int width, int height)
 
 void ResizeViewport(int width, int height)
 {
-    if (height == 0) {
-        height = SmallestHeight;
-    }
-    glViewport(0, 0, width, height);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(FieldOfView, AspectRatio(width, height), NearPlane, FarPlane);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    SetViewport(0, 0, width, height);
 }

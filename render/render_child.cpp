@@ -2,11 +2,13 @@
 // render child window at creation, closes it at destruction and swallows the
 // saver window's timer ticks. RenderChildProc, the render child window's
 // procedure: frame pacing, and input over the picture handed to the shell's
-// close rules. The drawing itself (GL context, scene, frame timer and each
-// frame) is in scene_drawing.
+// close rules; in full screen it also follows the desktop's monitors, one view
+// each. The drawing itself (GL context, scene, frame timer and each frame) is
+// in scene_drawing, the monitors' reading in monitor_views.
 #include "render/render_child.h"
 
 #include "render/frame.h"
+#include "render/monitor_views.h"
 #include "render/render_state.h"
 #include "render/scene_drawing.h"
 #include "shell/default_shell_proc.h"
@@ -46,6 +48,19 @@ void CreateRenderChild(HWND saverWindow)
     SetTimer(saverWindow, SaverTimerId, SaverTimerPeriodMs, nullptr);
 }
 
+// Full screen shows the scene on every monitor; the preview is one view of
+// its window. Never read per frame: at the child's creation and size, and
+// when the display changes.
+void FollowMonitors()
+{
+    const int viewCountBefore = renderState.viewCount;
+    renderState.viewCount = 0;
+    if (shellState.isPreview == 0) {
+        ReadMonitorViews();
+    }
+    ApplyViews(viewCountBefore);
+}
+
 // Input over the picture is judged for the child and for the saver window.
 LRESULT Forward(HWND child, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -77,6 +92,10 @@ LRESULT CALLBACK SceneSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_TIMER:
         return 0;
+    case WM_DISPLAYCHANGE:
+        // Sent to top-level windows only, so the saver window's news.
+        FollowMonitors();
+        return DefaultShellProc(window, message, wParam, lParam);
     default:
         return DefaultShellProc(window, message, wParam, lParam);
     }
@@ -87,12 +106,14 @@ LRESULT CALLBACK RenderChildProc(HWND window, UINT message, WPARAM wParam, LPARA
     switch (message) {
     case WM_CREATE:
         BeginSceneDrawing(window);
+        FollowMonitors();
         return 0;
     case WM_DESTROY:
         EndSceneDrawing(window);
         PostQuitMessage(QuitCode);
         return 0;
     case WM_SIZE:
+        FollowMonitors();
         ResizeViewport(LOWORD(lParam), HIWORD(lParam));
         return 0;
     case WM_PAINT:

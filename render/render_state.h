@@ -6,6 +6,8 @@
 
 const UINT_PTR SaverTimerId = 101;
 const UINT_PTR FrameTimerId = 102;
+// Monitors beyond this many get no view of their own.
+const int MaxMonitorViews = 16;
 
 struct RenderState {
     // Render child window.
@@ -22,6 +24,10 @@ struct RenderState {
     GLuint sceneList;
     // Animation, counted in drawn frames.
     FrameAnimation animation;
+    // One view per monitor in full screen, in the child's client coordinates;
+    // fewer than two means the one view of the whole child.
+    int viewCount;
+    RECT views[MaxMonitorViews];
 };
 
 // The start values, pixel-format request included.

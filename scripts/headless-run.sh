@@ -1,9 +1,11 @@
 #!/bin/sh
 # The headless half of run.sh, run inside with-display.sh: starts one mode of
 # the saver, waits until it shows (bounded), records it into FRAMES with
-# record-gl.py (for full screen also FRAMES/saver.gif), ends it as a user
-# would and prints its exit code. Leaves out building and the display.
-# Usage: headless-run.sh /s|/c|preview WINE SAVER HOST FRAMES
+# record-gl.py (for full screen also FRAMES/saver.gif; for full screen on
+# several monitors, inside two-monitors.sh, also FRAMES/monitors.png, a still
+# of every monitor), ends it as a user would and prints its exit code. Leaves
+# out building and the display.
+# Usage: headless-run.sh /s|/c|preview|monitors WINE SAVER HOST FRAMES
 set -eu
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 switch="$1" wine="$2" saver="$3" host="$4" frames="$5"
@@ -71,6 +73,7 @@ record() {
 
 case "$switch" in
     preview) "$wine" "$host" preview "$saver" "/p %u" "$PREVIEW_MS" & ;;
+    monitors) "$wine" "$saver" /s & ;;
     *) "$wine" "$saver" "$switch" & ;;
 esac
 pid=$!
@@ -87,6 +90,15 @@ else
     wait_until "$SHOW_TIMEOUT" gl_drawn || echo "note: no GL picture after $SHOW_TIMEOUT s" >&2
     if [ "$switch" = /s ]; then
         record "$GIF_SECONDS" --gif "$frames/saver.gif"
+        xdotool key space
+    elif [ "$switch" = monitors ]; then
+        record "$STILL_SECONDS"
+        # What Wine reports, e.g. "monitors 2: 0,0-800,600 800,0-1440,480";
+        # the host exits with the number of monitors.
+        listing=$("$wine" "$host" monitors) || true
+        echo "$listing"
+        python3 "$ROOT/scripts/monitors-still.py" "$frames/monitors.png" "$listing" ||
+            echo "note: no still of the monitors" >&2
         xdotool key space
     else
         record "$STILL_SECONDS"

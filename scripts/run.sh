@@ -2,8 +2,10 @@
 # Runs the saver under Wine. On a display: full screen until a key, a click or
 # a mouse move ends it. Without a display: on a private virtual display for a
 # few seconds, writing PNG frames (and, full screen, an animated GIF) to
-# build/frames/, then closing it as a user would.
-# Usage: run.sh [--configure | --preview]
+# build/frames/, then closing it as a user would. --monitors runs it full
+# screen on a nested desktop of two monitors (two-monitors.sh) and keeps a
+# still of both, build/frames/monitors.png.
+# Usage: run.sh [--configure | --preview | --monitors]
 set -eu
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 . "$ROOT/scripts/env.sh"
@@ -13,7 +15,8 @@ case "$mode" in
     --saver) switch="/s" ;;
     --configure) switch="/c" ;;
     --preview) switch="preview" ;;
-    *) echo "usage: run.sh [--configure | --preview]" >&2; exit 2 ;;
+    --monitors) switch="monitors" ;;
+    *) echo "usage: run.sh [--configure | --preview | --monitors]" >&2; exit 2 ;;
 esac
 
 "$ROOT/scripts/setup.sh"
@@ -32,6 +35,8 @@ host="$BUILD_ROOT/$tree/tests/win/e2e/saver_host.exe"
 run_mode() {
     if [ "$switch" = preview ]; then
         "$wine" "$host" preview "$saver" "/p %u" 10000
+    elif [ "$switch" = monitors ]; then
+        "$ROOT/scripts/two-monitors.sh" "$wine" "$saver" /s
     else
         "$wine" "$saver" "$switch"
     fi
@@ -50,5 +55,10 @@ fi
 frames="$BUILD_ROOT/frames"
 rm -rf "$frames"
 mkdir -p "$frames"
-"$ROOT/scripts/with-display.sh" "$ROOT/scripts/headless-run.sh" "$switch" "$wine" "$saver" "$host" "$frames"
+nest=""
+if [ "$switch" = monitors ]; then
+    nest="$ROOT/scripts/two-monitors.sh"
+fi
+# shellcheck disable=SC2086
+"$ROOT/scripts/with-display.sh" $nest "$ROOT/scripts/headless-run.sh" "$switch" "$wine" "$saver" "$host" "$frames"
 echo "frames written to $frames"

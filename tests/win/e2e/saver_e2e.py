@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """Runs the built saver under Wine as the system would and checks its
 command-line modes, windows, pictures and exit codes. The X display and the
-wineserver come from scripts/with-display.sh.
+wineserver come from scripts/with-display.sh; for the group monitors, from
+scripts/two-monitors.sh inside it.
 Usage: saver_e2e.py GROUP WINE SAVER HOST [PASSWORD_STAND_IN]
-GROUP: table | preview | about | fullscreen | win98 | versions"""
+GROUP: table | preview | about | fullscreen | win98 | versions | monitors"""
 import contextlib
 import os
 import re
@@ -24,7 +25,12 @@ VERSIONS = [("win95", True), ("win98", True), ("winme", True), ("nt40", False), 
             ("winxp", False), ("win7", False), ("win10", False)]
 # Where Wine keeps per-program settings, the reported Windows version among them.
 APP_DEFAULTS = "HKCU\\Software\\Wine\\AppDefaults\\"
-CAPTURE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "scripts", "capture-gl.sh")
+# The desktop of scripts/two-monitors.sh: two monitors of different sizes side
+# by side, tops aligned, as (left, top, right, bottom).
+MONITORS = [(0, 0, 800, 600), (800, 0, 1440, 480)]
+SCRIPTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "scripts")
+CAPTURE = os.path.join(SCRIPTS, "capture-gl.sh")
+GL_WINDOW = os.path.join(SCRIPTS, "gl-window.sh")
 
 failures = []
 
@@ -106,24 +112,30 @@ def classify(raw, width):
     pixels = len(raw) // 3
     black = red = other = 0
     sum_x = sum_y = 0
+    height = pixels // width
+    box = [width, height, -1, -1]  # left, top, right, bottom of the red pixels
     for i in range(0, pixels * 3, 3):
         r, g, b = raw[i], raw[i + 1], raw[i + 2]
         if r < 8 and g < 8 and b < 8:
             black += 1
         elif r > 2 * g + 8 and r > 2 * b + 8:
             red += 1
-            sum_x += (i // 3) % width
-            sum_y += (i // 3) // width
+            x, y = (i // 3) % width, (i // 3) // width
+            sum_x += x
+            sum_y += y
+            box = [min(box[0], x), min(box[1], y), max(box[2], x), max(box[3], y)]
         else:
             other += 1
-    height = pixels // width
     middle = (sum_x / red / width, sum_y / red / height) if red else None
-    return dict(pixels=pixels, black=black, red=red, other=other, middle=middle)
+    return dict(pixels=pixels, black=black, red=red, other=other, middle=middle, box=box, width=width,
+                height=height)
 
 
-def rgb(image, scale="100%"):
-    """8-bit RGB data of the image, scaled, and its width."""
-    ppm = subprocess.run(["convert", image, "-scale", scale, "-depth", "8", "ppm:-"], capture_output=True,
+def rgb(image, scale="100%", crop=None):
+    """8-bit RGB data of the image, or of the rectangle (left, top, right,
+    bottom) of it, scaled, and its width."""
+    cut = ["-crop", "%dx%d+%d+%d" % (crop[2] - crop[0], crop[3] - crop[1], crop[0], crop[1]), "+repage"] if crop else []
+    ppm = subprocess.run(["convert", image, *cut, "-scale", scale, "-depth", "8", "ppm:-"], capture_output=True,
                          timeout=30).stdout
     # P6 header: magic, width, height and maximum, the last followed by
     # exactly one blank before the data.
@@ -145,6 +157,21 @@ def picture_stats(scale="100%"):
         image = os.path.join(workdir, "gl.png")
         subprocess.run([CAPTURE, image], check=True, timeout=30)
         return classify(*rgb(image, scale))
+
+
+def picture_parts(rectangles):
+    """The size of the saver's GL window and what it draws within each
+    rectangle of it, from one picture. Wine keeps that window off screen, its
+    top left at (-1, -1), and a picture of it is cut where the screen ends."""
+    window = subprocess.run([GL_WINDOW], capture_output=True, text=True, timeout=30).stdout.strip()
+    info = subprocess.run(["xwininfo", "-id", window], capture_output=True, text=True, timeout=30).stdout
+    field = lambda name: int(re.search(r"%s:\s*(-?\d+)" % name, info).group(1))
+    x, y = field("Absolute upper-left X"), field("Absolute upper-left Y")
+    with tempfile.TemporaryDirectory() as workdir:
+        image = os.path.join(workdir, "gl.png")
+        subprocess.run(["import", "-silent", "-window", window, image], check=True, timeout=30)
+        cut = lambda r: (max(r[0] + x, 0), max(r[1] + y, 0), r[2] + x, r[3] + y)
+        return (field("Width"), field("Height")), [classify(*rgb(image, crop=cut(r))) for r in rectangles]
 
 
 def model_drawn():
@@ -334,9 +361,48 @@ def versions():
         print("%-8s %-7s %-4s %s" % row)
 
 
+def monitors():
+    """On a desktop of two monitors of different sizes, full screen shows
+    the whole model on each, centred, in the same pose and at the size a
+    saver of that monitor's height draws; a key still ends it with 0."""
+    listed = subprocess.run([WINE, HOST, "monitors"], capture_output=True, text=True, timeout=60)
+    print(listed.stdout.strip())
+    expected = " ".join("%d,%d-%d,%d" % monitor for monitor in MONITORS)
+    check(listed.returncode == len(MONITORS) and listed.stdout.split(":", 1)[-1].split() == expected.split(),
+          "Wine reports %d monitors: %s" % (len(MONITORS), expected))
+    desktop = (max(m[2] for m in MONITORS), max(m[3] for m in MONITORS))
+    process = start_full_screen("/s")
+    windows = saver_windows()
+    if windows:
+        size = dict(item.split("=") for item in xdotool("getwindowgeometry", "--shell", windows[0]))
+        check((size.get("X"), size.get("Y"), size.get("WIDTH"), size.get("HEIGHT")) == ("0", "0") + tuple(
+            map(str, desktop)), "window covers the desktop: %s" % size)
+    picture, parts = picture_parts(MONITORS)
+    check(picture == desktop, "the GL window covers the desktop: %dx%d" % picture)
+    heights = []
+    for monitor, stats in zip(MONITORS, parts):
+        where = "monitor %d,%d-%d,%d" % monitor
+        check_model(stats, where)
+        left, top, right, bottom = stats["box"]
+        check(0 < left and right < stats["width"] - 1 and 0 < top and bottom < stats["height"] - 1,
+              "%s: the whole model, clear of the edges: red within %s" % (where, stats["box"]))
+        # The open ring swings the box's middle by up to 0.04 as it spins.
+        check(abs((left + right) / 2 / stats["width"] - 0.5) < 0.08,
+              "%s: the model is centred across" % where)
+        heights.append(bottom - top + 1)
+    # The 45 degree projection of each view: the model's height in pixels
+    # follows the monitor's.
+    ratio = heights[0] / heights[1] if heights[1] else 0
+    wanted = (MONITORS[0][3] - MONITORS[0][1]) / (MONITORS[1][3] - MONITORS[1][1])
+    check(abs(ratio / wanted - 1) < 0.05, "model heights %s, ratio %.3f, monitors' %.3f" % (heights, ratio, wanted))
+    xdotool("key", "a")
+    check(ended(process) == 0, "a key ends it with 0")
+    finish(process)
+
+
 def main():
     {"table": table, "preview": preview, "about": about, "fullscreen": fullscreen, "win98": win98,
-     "versions": versions}[sys.argv[1]]()
+     "versions": versions, "monitors": monitors}[sys.argv[1]]()
     print("%d failure(s)" % len(failures))
     sys.exit(1 if failures else 0)
 

@@ -23,6 +23,8 @@
 //   saver_host gone SECONDS - waits until no full-screen saver window is
 //     left, the one a new full-screen start would find; exits 0 when none is
 //     left in time, 1 otherwise.
+//   saver_host monitors - prints the number of monitors the system reports
+//     and each monitor's rectangle on the desktop; exits with that number.
 // preview and about exit 0 when every check held and print what failed.
 #include <windows.h>
 #include <stdio.h>
@@ -288,8 +290,26 @@ static int EndRunningSaver()
     return 0;
 }
 
+static BOOL CALLBACK PrintMonitor(HMONITOR, HDC, LPRECT area, LPARAM)
+{
+    printf(" %ld,%ld-%ld,%ld", area->left, area->top, area->right, area->bottom);
+    return TRUE;
+}
+
+static int Monitors()
+{
+    const int count = GetSystemMetrics(SM_CMONITORS);
+    printf("monitors %d:", count);
+    EnumDisplayMonitors(nullptr, nullptr, PrintMonitor, 0);
+    printf("\n");
+    return count;
+}
+
 int main(int argc, char** argv)
 {
+    if (argc >= 2 && strcmp(argv[1], "monitors") == 0) {
+        return Monitors();
+    }
     if (argc >= 3 && strcmp(argv[1], "gone") == 0) {
         return WaitGone(static_cast<DWORD>(atoi(argv[2])));
     }
@@ -313,6 +333,6 @@ int main(int argc, char** argv)
         return About(argv[2], argv[3], strcmp(argv[4], "owned") == 0);
     }
     printf("usage: saver_host preview SAVER TAIL [HOLD_MS] | about SAVER TAIL owned|unowned | run SAVER TAIL SECONDS"
-           " | orphan SAVER | hold | end | gone SECONDS\n");
+           " | orphan SAVER | hold | end | gone SECONDS | monitors\n");
     return 2;
 }

@@ -1,6 +1,8 @@
 // DrawFrame and ResizeViewport on Mesa: the picture drawn, the transform
-// order, the matrices left behind, and the projection for odd sizes.
+// order, the matrices left behind, the projection for odd sizes, and one
+// view per monitor: their rectangles and the picture in each.
 #include "render/frame.h"
+#include "render/monitor_views.h"
 #include "render/render_state.h"
 #include "render/scene.h"
 #include "tests/win/render/gl_test_window.h"
@@ -180,6 +182,54 @@ TEST_F(FrameTest, ZeroWidthIsPassedOnUnguarded)
     // A frame after it still steps the animation and draws without fault.
     DrawFrame();
     EXPECT_EQ(renderState.animation.spinZ, 2.5f);
+}
+
+// Several monitors draw with a scissor per view (the end-to-end run on two
+// monitors shows the pictures); back to one, the one view is the whole child.
+TEST_F(FrameTest, BackFromSeveralViewsToOneDrawsTheWholeChild)
+{
+    renderState.childWidth = Side;
+    renderState.childHeight = Side;
+    renderState.viewCount = 2;
+    renderState.views[0] = {0, 0, Side / 2, Side};
+    renderState.views[1] = {Side / 2, 0, Side, Side / 2};
+    ApplyViews(1);
+    EXPECT_TRUE(glIsEnabled(GL_SCISSOR_TEST));
+    DrawFrame();
+    EXPECT_EQ(renderState.animation.spinZ, 2.5f) << "one animation step for all views";
+
+    renderState.viewCount = 1;
+    ApplyViews(2);
+    EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST));
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], Side);
+    EXPECT_EQ(viewport[3], Side);
+}
+
+TEST(MonitorViewsTest, RectanglesMoveByANegativeDesktopOrigin)
+{
+    // A monitor left of and above the main one puts the desktop's top left,
+    // where the child sits, at (-1024, -200).
+    const POINT origin = {-1024, -200};
+    const RECT left = ChildViewRect({-1024, -200, 0, 568}, origin);
+    const RECT main = ChildViewRect({0, 0, 800, 600}, origin);
+    const RECT leftInChild = {0, 0, 1024, 768};
+    const RECT mainInChild = {1024, 200, 1824, 800};
+    EXPECT_TRUE(EqualRect(&left, &leftInChild));
+    EXPECT_TRUE(EqualRect(&main, &mainInChild));
+}
+
+TEST(MonitorViewsTest, MonitorsBeyondTheLastViewAreIgnored)
+{
+    ResetRenderRecords();
+    const LONG step = 10;
+    for (LONG i = 0; i <= MaxMonitorViews; ++i) {
+        AddMonitorView({i * step, 0, i * step + step, step}, {0, 0});
+    }
+    EXPECT_EQ(renderState.viewCount, MaxMonitorViews);
+    EXPECT_EQ(renderState.views[MaxMonitorViews - 1].left, (MaxMonitorViews - 1) * step);
+    ResetRenderRecords();
 }
 
 } // namespace
