@@ -49,8 +49,8 @@ void CreateRenderChild(HWND saverWindow)
 }
 
 // Full screen shows the scene on every monitor; the preview is one view of
-// its window. Never read per frame: at the child's creation and size, and
-// when the display changes.
+// its window. Never read per frame: at each size message of the child (the
+// first comes with its creation) and when the display changes.
 void FollowMonitors()
 {
     const int viewCountBefore = renderState.viewCount;
@@ -106,7 +106,6 @@ LRESULT CALLBACK RenderChildProc(HWND window, UINT message, WPARAM wParam, LPARA
     switch (message) {
     case WM_CREATE:
         BeginSceneDrawing(window);
-        FollowMonitors();
         return 0;
     case WM_DESTROY:
         EndSceneDrawing(window);
