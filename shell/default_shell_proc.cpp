@@ -89,6 +89,11 @@ static void ApplyCloseRules(HWND window, UINT message, WPARAM wParam)
     case WM_MOUSEMOVE:
         ApplyMouseRule(window);
         return;
+    case WM_DISPLAYCHANGE:
+        // Not the user: a monitor that went, or a desktop whose corner
+        // moved, moves the pointer too. Moves count from where it is now.
+        shellState.mouseReference = ReadCursor();
+        return;
     default:
         return;
     }
