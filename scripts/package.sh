@@ -6,8 +6,9 @@
 # README.TXT (the notes for Windows users, plain ASCII with CRLF line ends,
 # from docs/README.TXT.in), with saver.scr, saver.scr.debug and SHA256SUMS
 # (naming the zip and saver.scr) beside it. VERSION is the product version
-# of the saver's version record. The zip has fixed times, order and
-# permissions, so the same commit gives the same zip. Leaves out any signing.
+# of the saver's version record. The zip stores its files uncompressed, with fixed
+# times, order and permissions, so its bytes depend on the files alone and
+# not on the zlib that Python links. Leaves out any signing.
 # Usage: package.sh
 # Exit codes: 0 made, 2 not a git checkout with a commit, 1 anything else.
 set -eu
@@ -62,16 +63,18 @@ import zipfile
 EARLIEST_ZIP_TIME = (1980, 1, 1, 0, 0, 0)
 MADE_ON_UNIX = 3
 PLAIN_FILE_RW_R_R = 0o100644
-COMPRESSION_LEVEL = 9
+# Zip 2.0, Python's own choice, written out so that it cannot move.
+ZIP_VERSION = 20
 
 with zipfile.ZipFile(sys.argv[1], "w") as archive:
     for path in sys.argv[2:]:
         entry = zipfile.ZipInfo(os.path.basename(path), EARLIEST_ZIP_TIME)
         entry.create_system = MADE_ON_UNIX
+        entry.create_version = entry.extract_version = ZIP_VERSION
         entry.external_attr = PLAIN_FILE_RW_R_R << 16
-        entry.compress_type = zipfile.ZIP_DEFLATED
+        entry.compress_type = zipfile.ZIP_STORED
         with open(path, "rb") as data:
-            archive.writestr(entry, data.read(), compresslevel=COMPRESSION_LEVEL)
+            archive.writestr(entry, data.read())
 PYTHON
 
 (cd "$dist" && sha256sum "$zip" saver.scr >SHA256SUMS)
