@@ -4,9 +4,10 @@
 # is built there from nothing, so uncommitted changes and an earlier build
 # tree cannot reach it. dist/ gets saver-VERSION.zip holding saver.scr and
 # README.TXT (the notes for Windows users, plain ASCII with CRLF line ends,
-# from docs/README.TXT.in), with saver.scr, saver.scr.debug and SHA256SUMS
-# (naming the zip and saver.scr) beside it. VERSION is the product version
-# of the saver's version record. The zip stores its files uncompressed, with fixed
+# from docs/README.TXT.in), with saver.scr, saver.scr.debug, SHA256SUMS
+# (naming the zip and saver.scr) and BUILDINFO (the commit and the versions
+# of the tools that made it) beside it. VERSION is the product version of the
+# saver's version record. The zip stores its files uncompressed, with fixed
 # times, order and permissions, so its bytes depend on the files alone and
 # not on the zlib that Python links. Leaves out any signing.
 # Usage: package.sh
@@ -17,6 +18,10 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 
 NOT_A_COMMIT=2
 TOOLCHAIN=cmake/mingw-i686.cmake
+# The Debian packages of what builds the saver, named in BUILDINFO.
+COMPILER_PACKAGE=g++-mingw-w64-i686-posix
+BINUTILS_PACKAGE=binutils-mingw-w64-i686
+HEADERS_PACKAGE=mingw-w64-i686-dev
 
 commit=$(git -C "$ROOT" rev-parse --verify --quiet HEAD 2>/dev/null) || {
     echo "package.sh: $ROOT is not a git checkout with a commit; a release is made from a commit" >&2
@@ -78,5 +83,22 @@ with zipfile.ZipFile(sys.argv[1], "w") as archive:
 PYTHON
 
 (cd "$dist" && sha256sum "$zip" saver.scr >SHA256SUMS)
+
+# What made the release, for whoever rebuilds it and gets another file. The
+# versions come from the tools themselves and from their Debian packages.
+cxx=$(sed -n 's/^set(CMAKE_CXX_COMPILER \([^ )]*\))$/\1/p' "$source/$TOOLCHAIN")
+deb_version() {
+    dpkg-query -W -f="Debian package $1 \${Version}" "$1" 2>/dev/null || echo "no Debian package $1"
+}
+headers=$(printf '#include <_mingw_mac.h>\n__MINGW64_VERSION_STR\n' | "$cxx" -E -P -x c++ - | tr -d '" ')
+{
+    echo "commit: $commit"
+    echo "compiler: $("$cxx" --version | head -n 1), $(deb_version $COMPILER_PACKAGE)"
+    echo "binutils: $("$("$cxx" -print-prog-name=ld)" --version | head -n 1), $(deb_version $BINUTILS_PACKAGE)"
+    echo "MinGW-w64 headers: $headers, $(deb_version $HEADERS_PACKAGE)"
+    echo "CMake: $(cmake --version | head -n 1)"
+    echo "Python (writes the zip): $(python3 --version 2>&1)"
+    echo "system: $(. /etc/os-release && echo "$PRETTY_NAME")"
+} >"$dist/BUILDINFO"
 
 ls -l "$dist"
