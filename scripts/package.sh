@@ -23,6 +23,8 @@ COMPILER_PACKAGE=g++-mingw-w64-i686-posix
 BINUTILS_PACKAGE=binutils-mingw-w64-i686
 HEADERS_PACKAGE=mingw-w64-i686-dev
 
+"$ROOT/scripts/setup.sh"
+
 commit=$(git -C "$ROOT" rev-parse --verify --quiet HEAD 2>/dev/null) || {
     echo "package.sh: $ROOT is not a git checkout with a commit; a release is made from a commit" >&2
     exit $NOT_A_COMMIT
@@ -32,8 +34,6 @@ if [ -n "$changes" ]; then
     echo "package.sh: packaging commit $commit as it is; these changes are not committed and stay out:" >&2
     echo "$changes" >&2
 fi
-
-"$ROOT/scripts/setup.sh"
 
 work="$BUILD_ROOT/package"
 source="$work/source"
