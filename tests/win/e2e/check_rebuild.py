@@ -1,20 +1,13 @@
 #!/usr/bin/env python3
 """Checks that what is shipped depends on its sources alone, not on where,
-when, or under which time zone, locale or umask it was made. Each prints the
-first differing offset of a file that differs.
-
-saver: builds the saver a second time, from a copy of its sources (copied
-without their file times) in a folder of another name into another build
-folder, under a time zone, locale and umask other than this process's, and
-compares the new saver.scr and saver.scr.debug byte for byte with the given
-ones. Leaves out the tests: the copy builds the saver only.
-
-package: clones the repository twice at its HEAD, into folders of different
-names, runs each clone's own scripts/package.sh under its own time zone,
-locale and umask, one after the other, and compares the two dist/ folders
-file by file, byte for byte. Leaves out the file modes, which follow the
-umask.
-
+when, or under which time zone, locale or umask it was made; prints the first
+differing offset of each file that differs.
+saver: builds the saver again, from a copy of its sources (without their file
+times) in other folders, under settings other than this process's, and
+compares saver.scr and saver.scr.debug with the given ones. Builds no tests.
+package: runs package.sh in two clones of HEAD, in folders of other names,
+under different settings, and compares the two dist/ folders. Leaves out the
+files' modes, which follow the umask.
 Usage: check_rebuild.py saver CMAKE SOURCE WORKDIR SAVER GENERATOR TOOLCHAIN BUILD_TYPE
        check_rebuild.py package GIT SOURCE WORKDIR"""
 import os
@@ -61,20 +54,19 @@ def compare(old_path, new_path):
 
 def environment(zone, locale):
     """This process's environment under another time zone and locale."""
-    env = {name: value for name, value in os.environ.items()
-           if not name.startswith("LC_") and name not in ("LANG", BUILD_DIR_VARIABLE)}
-    env.update(TZ=zone, LC_ALL=locale)
+    env = dict(os.environ, TZ=zone, LC_ALL=locale)
+    env.pop(BUILD_DIR_VARIABLE, None)
     return env
 
 
 def other_settings():
     """A time zone, locale and umask that each differ from this process's."""
-    zone = FAR_WEST_ZONE if os.environ.get("TZ") == FAR_EAST_ZONE else FAR_EAST_ZONE
-    current = os.environ.get("LC_ALL") or os.environ.get("LC_CTYPE") or os.environ.get("LANG") or "C"
-    locale = UTF8_LOCALE if current in ("C", "POSIX") else PLAIN_LOCALE
+    locale = os.environ.get("LC_ALL") or os.environ.get("LC_CTYPE") or os.environ.get("LANG") or PLAIN_LOCALE
     umask = os.umask(0)
     os.umask(umask)
-    return zone, locale, COMMON_UMASK if umask == PRIVATE_UMASK else PRIVATE_UMASK
+    return (FAR_WEST_ZONE if os.environ.get("TZ") == FAR_EAST_ZONE else FAR_EAST_ZONE,
+            UTF8_LOCALE if locale in (PLAIN_LOCALE, "POSIX") else PLAIN_LOCALE,
+            COMMON_UMASK if umask == PRIVATE_UMASK else PRIVATE_UMASK)
 
 
 def rebuild_saver(cmake, source, workdir, saver, generator, toolchain, build_type):
@@ -125,12 +117,12 @@ def package_twice(git, source, workdir):
                               FAR_EAST_ZONE, UTF8_LOCALE, PRIVATE_UMASK)
     if first is None or second is None:
         return False
-    names = sorted(os.listdir(first))
-    if names != sorted(os.listdir(second)):
-        print("FAIL: the two dist/ folders hold different files: %s and %s" % (names, sorted(os.listdir(second))))
+    names = [sorted(os.listdir(first)), sorted(os.listdir(second))]
+    print("commit %s; dist/ folders holding %s and %s" % (commit, " ".join(names[0]), " ".join(names[1])))
+    if names[0] != names[1]:
+        print("FAIL: the two dist/ folders hold different files")
         return False
-    print("commit %s, dist/ holds %s" % (commit, " ".join(names)))
-    return all([compare(os.path.join(first, name), os.path.join(second, name)) for name in names])
+    return all([compare(os.path.join(first, name), os.path.join(second, name)) for name in names[0]])
 
 
 def main():
