@@ -10,7 +10,7 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 # Wine draws the GL of a child window into a composite-redirected X window
 # when it finds libXcomposite; without it, it falls back to a pixmap that no
 # screenshot can read.
-PACKAGES="cmake make g++ googletest python3 binutils
+PACKAGES="cmake make g++ googletest python3 binutils git
 g++-mingw-w64-i686-posix binutils-mingw-w64-i686
 wine wine32:i386 wine64
 libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386
