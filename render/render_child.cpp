@@ -28,7 +28,7 @@ const int QuitCode = 0;
 const LRESULT BackgroundErased = 1;
 // How often the saver window's timer compares the desktop with the system's:
 // Wine, for one, announces no display change.
-const DWORD DesktopCheckPeriodMs = 500;
+const DWORD DesktopCheckPeriodMs = 250;
 const UINT FollowDesktopFlags = SWP_NOACTIVATE;
 const UINT SizeChildFlags = SWP_NOZORDER | SWP_NOACTIVATE;
 // WM_DPICHANGED, left out by the headers for systems before Windows 7.
