@@ -16,7 +16,7 @@ g++-mingw-w64-i686-posix binutils-mingw-w64-i686
 wine wine32:i386 wine64
 libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386
 libxcomposite1:i386 libxcomposite1
-xvfb xserver-xephyr xdotool x11-utils imagemagick
+xvfb xdotool x11-utils imagemagick
 xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
 g++-mingw-w64-x86-64-posix libgl1 libglx-mesa0 libgl1-mesa-dri
 g++-i686-linux-gnu qemu-user-static"
