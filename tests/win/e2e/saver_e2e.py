@@ -36,7 +36,8 @@ CHANGES = [("a monitor added below the primary", {"DUMMY3": (0, 768, 800, 1368)}
            ("the monitor left of the primary removed, so the desktop's origin moves", {"DUMMY1": None}),
            ("the added monitor moved above the primary, the portrait one made shorter",
             {"DUMMY3": (0, -600, 800, 0), "DUMMY2": (1024, 0, 1624, 800)})]
-# How soon after a change the saver must cover the new desktop.
+# How soon after a change (once xrandr has made it) the saver must cover the
+# new desktop; Wine itself takes about a second to see it.
 LAYOUT_SECONDS = 3
 # Pictures of every monitor spread over about one turn of the model, which
 # is widest once a turn, and their scale: enough to find the model's edges.
