@@ -12,7 +12,6 @@
 # Usage: with-monitors.sh COMMAND [ARGS...]
 set -eu
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
-. "$ROOT/scripts/env.sh"
 
 # Outputs as X places them; DUMMY0 is the dummy driver's primary.
 DESKTOP="DUMMY1=800x600+0+0 DUMMY0=1024x768+800+0 DUMMY2=600x1000+1824+0"
