@@ -14,7 +14,15 @@ then the saver's ratio to each reference (of the medians) and the size of the
 saver file. Every program is ended the same way: a key press SECONDS after
 its first frame; one still running EXIT_GRACE_SECONDS later is killed, and the
 table counts how many ended by the key. It prints figures and judges none.
-Usage: measure.py WINE SAVER SAME_SCENE CLEAR_SWAP SECONDS ROUNDS"""
+
+With "monitors", on a display whose RandR outputs scripts/monitor-layout.sh
+can change (scripts/with-monitors.sh), it runs the saver alone, round after
+round, on a desktop of three monitors and on one monitor of the same desktop
+rectangle, and prints the same measures, the share of a core and how often
+the saver window covered the desktop, then the ratio of several monitors to
+one.
+Usage: measure.py WINE SAVER SAME_SCENE CLEAR_SWAP SECONDS ROUNDS
+       measure.py monitors WINE SAVER SECONDS ROUNDS"""
 import os
 import re
 import statistics
@@ -23,11 +31,25 @@ import sys
 import threading
 import time
 
-WINE, SAVER, SAME_SCENE, CLEAR_SWAP = sys.argv[1:5]
-SECONDS = int(sys.argv[5])
-ROUNDS = int(sys.argv[6])
-PROGRAMS = [("saver /s", [WINE, SAVER, "/s"]), ("same scene", [WINE, SAME_SCENE]),
-            ("clear and swap", [WINE, CLEAR_SWAP])]
+MONITORS = sys.argv[1] == "monitors"
+if MONITORS:
+    WINE, SAVER = sys.argv[2:4]
+    SECONDS, ROUNDS = int(sys.argv[4]), int(sys.argv[5])
+else:
+    WINE, SAVER, SAME_SCENE, CLEAR_SWAP = sys.argv[1:5]
+    SECONDS, ROUNDS = int(sys.argv[5]), int(sys.argv[6])
+    PROGRAMS = [("saver /s", [WINE, SAVER, "/s"]), ("same scene", [WINE, SAME_SCENE]),
+                ("clear and swap", [WINE, CLEAR_SWAP])]
+LAYOUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scripts", "monitor-layout.sh")
+# Three monitors of three shapes in a 1624x1368 desktop, and one monitor of
+# that size: the same pixels to cover, one view against three.
+DESKTOP = (1624, 1368)
+LAYOUTS = [("three monitors", ["DUMMY0=1024x768+0+0", "DUMMY1=800x600+0+768", "DUMMY2=600x1000+1024+0"]),
+           ("one monitor", ["DUMMY0=%dx%d+0+0" % DESKTOP, "DUMMY1=off", "DUMMY2=off"])]
+SAVER_TITLE = "^Screen Saver$"
+# Time for Wine to see a new layout, which it reads about once a second.
+LAYOUT_SETTLE_SECONDS = 3
+PERCENT = 100
 FIRST_FRAME_TIMEOUT_SECONDS = 60
 EXIT_GRACE_SECONDS = 5
 SAMPLE_SECONDS = 0.05
@@ -41,7 +63,8 @@ KIB_PER_MIB = 1024
 MS_PER_SECOND = 1000
 RATE = re.compile(r"@ approx ([0-9.]+)fps, total ([0-9.]+)fps")
 MEASURES = [("first", "start to first frame", " (s)", "%.2f"), ("fps", "frames per second", "", "%.1f"),
-            ("cpu_ms", "CPU per frame", " (ms)", "%.3f"), ("hwm", "peak memory", " (MiB)", "%.1f")]
+            ("cpu_ms", "CPU per frame", " (ms)", "%.3f"), ("core", "share of a core", " (%)", "%.0f"),
+            ("hwm", "peak memory", " (MiB)", "%.1f")]
 COLUMN = 24
 LABEL = 26
 
@@ -85,6 +108,14 @@ def read_reports(process, reports, first_frame):
         first_frame.set()
 
 
+def covers_desktop():
+    """Whether the saver's window is as large as the desktop."""
+    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", SAVER_TITLE, "getwindowgeometry",
+                            "--shell"], capture_output=True, text=True, timeout=KEY_TIMEOUT_SECONDS).stdout
+    size = dict(line.split("=", 1) for line in found.split() if "=" in line)
+    return (size.get("WIDTH"), size.get("HEIGHT")) == tuple(map(str, DESKTOP))
+
+
 def run(command):
     """One run of one program: its measures (None without two fps reports) and how it ended."""
     env = dict(os.environ, WINEDEBUG="-all,trace+fps")
@@ -97,8 +128,10 @@ def run(command):
     reader = threading.Thread(target=read_reports, args=(process, reports, first_frame), daemon=True)
     sampler.start()
     reader.start()
+    covered = False
     if first_frame.wait(FIRST_FRAME_TIMEOUT_SECONDS):
         time.sleep(SECONDS)
+        covered = MONITORS and covers_desktop()
         subprocess.run(["xdotool", "key", "a"], timeout=KEY_TIMEOUT_SECONDS)
     by_key = True
     try:
@@ -109,7 +142,7 @@ def run(command):
         process.wait()
     reader.join(timeout=JOIN_TIMEOUT_SECONDS)
     sampler.join(timeout=JOIN_TIMEOUT_SECONDS)
-    ending = {"by_key": by_key and first_frame.is_set(), "code": process.returncode}
+    ending = {"by_key": by_key and first_frame.is_set(), "code": process.returncode, "covered": covered}
     if len(reports) < 2 or reports[0][1] is None or reports[-1][1] is None:
         return None, ending
     (first_time, first_cpu, _, _), (last_time, last_cpu, _, last_total) = reports[0], reports[-1]
@@ -117,6 +150,7 @@ def run(command):
     frames = last_total * (last_time - first_time)
     return {"first": first_time - started, "fps": sum(rates) / len(rates),
             "cpu_ms": MS_PER_SECOND * (last_cpu - first_cpu) / frames if frames else 0.0,
+            "core": PERCENT * (last_cpu - first_cpu) / (last_time - first_time),
             "hwm": record["hwm_kb"] / KIB_PER_MIB}, ending
 
 
@@ -136,19 +170,8 @@ def row(label, cells):
     print(("%-*s" % (LABEL, label) + "".join("%-*s" % (COLUMN, cell) for cell in cells)).rstrip())
 
 
-def main():
-    names = [name for name, _ in PROGRAMS]
-    results = {name: [] for name in names}
-    endings = {name: [] for name in names}
-    for _ in range(ROUNDS):
-        for name, command in PROGRAMS:
-            result, ending = run(command)
-            if result is not None:
-                results[name].append(result)
-            endings[name].append(ending)
-
-    print("%d rounds, each program drawing for %d s after its first frame, in turn: %s"
-          % (ROUNDS, SECONDS, ", ".join(names)))
+def table(names, results, endings, ratio_title):
+    """The measures of each program and the first one's ratio to the others."""
     print()
     row("", names)
     row("", ["median (min-max)"] * len(names))
@@ -157,14 +180,50 @@ def main():
     row("ended by the key", ["%d of %d" % (sum(ending["by_key"] for ending in endings[name]), ROUNDS)
                              for name in names])
     row("exit codes", [" ".join(str(ending["code"]) for ending in endings[name]) for name in names])
+    if MONITORS:
+        row("covered the desktop",
+            ["%d of %d" % (sum(ending["covered"] for ending in endings[name]), ROUNDS) for name in names])
 
     print()
-    saver, references = names[0], names[1:]
-    row("saver's ratio (medians)", ["to " + name for name in references])
+    first, others = names[0], names[1:]
+    row(ratio_title, ["to " + name for name in others])
     for key, label, _, _ in MEASURES:
-        ours = [result[key] for result in results[saver]]
-        row(label, [ratio(ours, [result[key] for result in results[name]]) for name in references])
+        ours = [result[key] for result in results[first]]
+        row(label, [ratio(ours, [result[key] for result in results[name]]) for name in others])
 
+
+def measure_rounds(runs):
+    """Runs each (name, set-up, command) in turn for ROUNDS rounds."""
+    results = {name: [] for name, _, _ in runs}
+    endings = {name: [] for name, _, _ in runs}
+    for _ in range(ROUNDS):
+        for name, set_up, command in runs:
+            set_up()
+            result, ending = run(command)
+            if result is not None:
+                results[name].append(result)
+            endings[name].append(ending)
+    return results, endings
+
+
+def use_layout(outputs):
+    def set_up():
+        subprocess.run([LAYOUT, *outputs], check=True, stdout=subprocess.DEVNULL, timeout=KEY_TIMEOUT_SECONDS)
+        time.sleep(LAYOUT_SETTLE_SECONDS)
+    return set_up
+
+
+def main():
+    if MONITORS:
+        runs = [(name, use_layout(outputs), [WINE, SAVER, "/s"]) for name, outputs in LAYOUTS]
+        print("%d rounds of the saver /s on a %dx%d desktop, drawing for %d s after its first frame, in turn on: %s"
+              % (ROUNDS, DESKTOP[0], DESKTOP[1], SECONDS, ", ".join(name for name, _ in LAYOUTS)))
+        table([name for name, _, _ in runs], *measure_rounds(runs), "several monitors' ratio")
+        return
+    runs = [(name, lambda: None, command) for name, command in PROGRAMS]
+    print("%d rounds, each program drawing for %d s after its first frame, in turn: %s"
+          % (ROUNDS, SECONDS, ", ".join(name for name, _, _ in runs)))
+    table([name for name, _, _ in runs], *measure_rounds(runs), "saver's ratio (medians)")
     print()
     print("saver file: %s, %d bytes" % (SAVER, os.path.getsize(SAVER)))
 

@@ -1,9 +1,10 @@
-// One animation step per frame and one replay of the scene list per view:
-// the whole child, or in full screen on several monitors each monitor's
-// rectangle with its own viewport, projection and scissor. Also the viewport
-// and perspective projection for the child's size. Leaves out the buffer
-// clear (in the list), the swap (the caller's) and where the views come from
-// (monitor_views).
+// One animation step per frame and the scene drawn in every view: the whole
+// child with the scene list, or in full screen on several monitors one clear
+// of the whole child and the model list in each monitor's rectangle, with
+// its own viewport and projection. Also the viewport and the perspective
+// projection for a size; a view narrower than square gets a wider vertical
+// field so that the whole model still fits. Leaves out the swap (the
+// caller's) and where the views come from (monitor_views).
 #include "render/frame.h"
 #include "render/render_state.h"
 #include <GL/glu.h>
@@ -18,13 +19,19 @@ const double NearPlane = 1.0;
 const double FarPlane = 70.0;
 const int SmallestHeight = 1;
 const int SeveralViews = 2;
+// tan(FieldOfView / 2): a square view's horizontal half-field. Spinning,
+// the model is at its widest about 0.26 of its distance across its middle,
+// so a view narrower than square keeps this horizontal field (and the
+// square view's margin) and widens its vertical one instead.
+const double HalfFieldTangent = 0.41421356237309503;
+const double SquareAspect = 1.0;
 
 bool SeveralViewsInUse()
 {
     return renderState.viewCount >= SeveralViews;
 }
 
-void DrawModel()
+void DrawModel(GLuint list)
 {
     const FrameAnimation& animation = renderState.animation;
     glPushMatrix();
@@ -33,7 +40,7 @@ void DrawModel()
     glRotatef(animation.wobbleX, 1.0f, 0.0f, 0.0f);
     glRotatef(animation.wobbleY, 0.0f, 1.0f, 0.0f);
     glRotatef(animation.spinZ, 0.0f, 0.0f, 1.0f);
-    glCallList(renderState.sceneList);
+    glCallList(list);
     glPopMatrix();
 }
 
@@ -45,7 +52,13 @@ void SetViewport(int x, int y, int width, int height)
     glViewport(x, y, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(FieldOfView, AspectRatio(width, height), NearPlane, FarPlane);
+    const double aspect = AspectRatio(width, height);
+    if (aspect > 0.0 && aspect < SquareAspect) {
+        const double halfWidth = NearPlane * HalfFieldTangent;
+        glFrustum(-halfWidth, halfWidth, -halfWidth / aspect, halfWidth / aspect, NearPlane, FarPlane);
+    } else {
+        gluPerspective(FieldOfView, aspect, NearPlane, FarPlane);
+    }
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 }
@@ -58,7 +71,6 @@ void SetView(const RECT& view)
     const int width = view.right - view.left;
     const int height = view.bottom - view.top;
     SetViewport(x, y, width, height);
-    glScissor(x, y, width, height);
 }
 }
 
@@ -66,22 +78,23 @@ void DrawFrame()
 {
     StepAnimation(renderState.animation);
     if (SeveralViewsInUse()) {
+        // One clear for all views: a clear after drawing costs a software
+        // renderer a pass over the whole child. The viewport clips each
+        // model to its monitor.
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         for (int i = 0; i < renderState.viewCount; ++i) {
             SetView(renderState.views[i]);
-            DrawModel();
+            DrawModel(renderState.modelList);
         }
     } else {
-        DrawModel();
+        DrawModel(renderState.sceneList);
     }
     glFlush();
 }
 
 void ApplyViews(int viewCountBefore)
 {
-    if (SeveralViewsInUse()) {
-        glEnable(GL_SCISSOR_TEST);
-    } else if (viewCountBefore >= SeveralViews) {
-        glDisable(GL_SCISSOR_TEST);
+    if (!SeveralViewsInUse() && viewCountBefore >= SeveralViews) {
         ResizeViewport(renderState.childWidth, renderState.childHeight);
     }
 }

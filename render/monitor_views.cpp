@@ -1,33 +1,14 @@
-// Reads the desktop's monitors into the renderer's views: each monitor's
-// rectangle moved into the render child's client coordinates. The child sits
-// at the desktop's top left (the screen's clip box), which may be negative.
-// EnumDisplayMonitors is looked up at run time, since Windows 95 and NT 4.0
-// lack it; without it the views stay empty. Leaves out when to read (the
-// render child's) and the drawing of the views (frame).
+// Places full screen's views: each monitor of the renderer's desktop moved
+// into the render child's client coordinates. Measured from the child's
+// real place on the screen, not from the desktop's corner, which moves when
+// the monitors change before the child follows. Leaves out the reading of
+// the desktop (desktop) and the drawing of the views (frame).
 #include "render/monitor_views.h"
+#include "render/frame.h"
 #include "render/render_state.h"
 
 namespace {
-const char UserLibraryName[] = "USER32.DLL";
-const char EnumMonitorsName[] = "EnumDisplayMonitors";
-const BOOL GoOn = TRUE;
-
-typedef BOOL(WINAPI* EnumMonitorsEntry)(HDC, LPCRECT, MONITORENUMPROC, LPARAM);
-
-BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT monitor, LPARAM origin)
-{
-    AddMonitorView(*monitor, *reinterpret_cast<const POINT*>(origin));
-    return GoOn;
-}
-
-POINT DesktopOrigin()
-{
-    RECT desktop = {};
-    HDC screenContext = GetDC(nullptr);
-    GetClipBox(screenContext, &desktop);
-    ReleaseDC(nullptr, screenContext);
-    return {desktop.left, desktop.top};
-}
+const int SeveralMonitors = 2;
 }
 
 RECT ChildViewRect(const RECT& monitor, POINT origin)
@@ -35,24 +16,15 @@ RECT ChildViewRect(const RECT& monitor, POINT origin)
     return {monitor.left - origin.x, monitor.top - origin.y, monitor.right - origin.x, monitor.bottom - origin.y};
 }
 
-void AddMonitorView(const RECT& monitor, POINT origin)
+void PlaceViews(POINT childOrigin)
 {
-    if (renderState.viewCount < MaxMonitorViews) {
-        renderState.views[renderState.viewCount] = ChildViewRect(monitor, origin);
-        ++renderState.viewCount;
+    const int viewCountBefore = renderState.viewCount;
+    const Desktop& desktop = renderState.desktop;
+    // Past the last view, one whole view still clears every monitor.
+    const bool oneViewEach = desktop.monitorCount >= SeveralMonitors && desktop.monitorCount <= MaxMonitorViews;
+    renderState.viewCount = oneViewEach ? desktop.monitorCount : 0;
+    for (int i = 0; i < renderState.viewCount; ++i) {
+        renderState.views[i] = ChildViewRect(desktop.monitors[i], childOrigin);
     }
-}
-
-void ReadMonitorViews()
-{
-    renderState.viewCount = 0;
-    const EnumMonitorsEntry enumMonitors = reinterpret_cast<EnumMonitorsEntry>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA(UserLibraryName), EnumMonitorsName)));
-    if (enumMonitors == nullptr) {
-        return;
-    }
-    POINT origin = DesktopOrigin();
-    if (!enumMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&origin))) {
-        renderState.viewCount = 0;
-    }
+    ApplyViews(viewCountBefore);
 }

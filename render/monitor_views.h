@@ -1,12 +1,12 @@
-// The monitors of the desktop as views within the render child.
+// Full screen's views: one per monitor of the desktop the saver drew for.
 #pragma once
 #include <windows.h>
 
-// Reads the monitors into the views of renderState: none when the system
-// cannot list them, otherwise one each (up to MaxMonitorViews).
-void ReadMonitorViews();
 // A monitor's rectangle (virtual-screen coordinates) in the client
-// coordinates of a child whose top left is at origin on the screen.
+// coordinates of a child whose client area's top left is at origin.
 RECT ChildViewRect(const RECT& monitor, POINT origin);
-// Appends the monitor's view, or ignores it once the views are full.
-void AddMonitorView(const RECT& monitor, POINT origin);
+// Sets the renderer's views from its desktop, measured from childOrigin,
+// where the child's client area really is on the screen: one per monitor,
+// or the one whole view for a single monitor, none, or more than there are
+// views.
+void PlaceViews(POINT childOrigin);

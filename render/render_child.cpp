@@ -2,11 +2,14 @@
 // render child window at creation, closes it at destruction and swallows the
 // saver window's timer ticks. RenderChildProc, the render child window's
 // procedure: frame pacing, and input over the picture handed to the shell's
-// close rules; in full screen it also follows the desktop's monitors, one view
-// each. The drawing itself (GL context, scene, frame timer and each frame) is
-// in scene_drawing, the monitors' reading in monitor_views.
+// close rules. In full screen both follow the desktop: when its rectangle or
+// its monitors change, the saver window and the child move and size to the
+// new desktop and the views follow, one per monitor. The drawing itself (GL
+// context, scene, frame timer and each frame) is in scene_drawing, the
+// desktop's reading in desktop, the views in monitor_views.
 #include "render/render_child.h"
 
+#include "render/desktop.h"
 #include "render/frame.h"
 #include "render/monitor_views.h"
 #include "render/render_state.h"
@@ -23,6 +26,13 @@ const UINT SaverTimerPeriodMs = 1;
 const int QuitCode = 0;
 // WM_ERASEBKGND's answer: the background counts as erased, so it never is.
 const LRESULT BackgroundErased = 1;
+// How often the saver window's timer compares the desktop with the system's:
+// Wine, for one, announces no display change.
+const DWORD DesktopCheckPeriodMs = 250;
+const UINT FollowDesktopFlags = SWP_NOACTIVATE;
+const UINT SizeChildFlags = SWP_NOZORDER | SWP_NOACTIVATE;
+// WM_DPICHANGED, left out by the headers for systems before Windows 7.
+const UINT DpiChangedMessage = 0x02E0;
 
 void RegisterChildClass()
 {
@@ -48,17 +58,56 @@ void CreateRenderChild(HWND saverWindow)
     SetTimer(saverWindow, SaverTimerId, SaverTimerPeriodMs, nullptr);
 }
 
-// Full screen shows the scene on every monitor; the preview is one view of
-// its window. Never read per frame: at each size message of the child (the
-// first comes with its creation) and when the display changes.
-void FollowMonitors()
+// The views, from where the child's client area is on the screen now. The
+// preview never takes a desktop, so it is always one view of its window.
+void PlaceChildViews(HWND child)
 {
-    const int viewCountBefore = renderState.viewCount;
-    renderState.viewCount = 0;
-    if (shellState.isPreview == 0) {
-        ReadMonitorViews();
+    POINT origin = {0, 0};
+    ClientToScreen(child, &origin);
+    PlaceViews(origin);
+}
+
+// Only full screen covers a desktop it took; the preview never takes one.
+bool CoversDesktop()
+{
+    return renderState.desktop.bounds.right > renderState.desktop.bounds.left;
+}
+
+// Moves the saver window (still topmost) and the child over a desktop that
+// is no longer the one they cover, and places the views again, also when
+// the child keeps its size and so gets no size message. True on a change.
+bool FollowDesktop(HWND saverWindow)
+{
+    renderState.desktopCheckTick = GetTickCount();
+    if (!CoversDesktop()) {
+        return false;
     }
-    ApplyViews(viewCountBefore);
+    const Desktop now = ReadDesktop();
+    if (SameDesktop(now, renderState.desktop)) {
+        return false;
+    }
+    renderState.desktop = now;
+    const RECT& bounds = now.bounds;
+    const int width = bounds.right - bounds.left;
+    const int height = bounds.bottom - bounds.top;
+    SetWindowPos(saverWindow, HWND_TOPMOST, bounds.left, bounds.top, width, height, FollowDesktopFlags);
+    SetWindowPos(renderState.childWindow, nullptr, 0, 0, width, height, SizeChildFlags);
+    PlaceChildViews(renderState.childWindow);
+    return true;
+}
+
+// A change found by looking is told to the close rules as the system tells
+// it, so that a pointer the change moved is not taken for the user's.
+void FollowUnannouncedChange(HWND saverWindow)
+{
+    if (saverWindow != nullptr && FollowDesktop(saverWindow)) {
+        DefaultShellProc(saverWindow, WM_DISPLAYCHANGE, 0, 0);
+    }
+}
+
+bool DesktopCheckDue()
+{
+    return GetTickCount() - renderState.desktopCheckTick >= DesktopCheckPeriodMs;
 }
 
 // Input over the picture is judged for the child and for the saver window.
@@ -79,6 +128,13 @@ bool RouteCloseToSaver()
 }
 }
 
+RECT TakeDesktop()
+{
+    renderState.desktop = ReadDesktop();
+    renderState.desktopCheckTick = GetTickCount();
+    return renderState.desktop.bounds;
+}
+
 LRESULT CALLBACK SceneSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -91,10 +147,18 @@ LRESULT CALLBACK SceneSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM
         PostQuitMessage(QuitCode);
         return 0;
     case WM_TIMER:
+        if (DesktopCheckDue()) {
+            FollowUnannouncedChange(window);
+        }
         return 0;
     case WM_DISPLAYCHANGE:
+    case DpiChangedMessage:
         // Sent to top-level windows only, so the saver window's news.
-        FollowMonitors();
+        FollowDesktop(window);
+        return DefaultShellProc(window, message, wParam, lParam);
+    case WM_MOUSEMOVE:
+        // A display change can move the pointer before the timer looks.
+        FollowUnannouncedChange(window);
         return DefaultShellProc(window, message, wParam, lParam);
     default:
         return DefaultShellProc(window, message, wParam, lParam);
@@ -112,8 +176,10 @@ LRESULT CALLBACK RenderChildProc(HWND window, UINT message, WPARAM wParam, LPARA
         PostQuitMessage(QuitCode);
         return 0;
     case WM_SIZE:
-        FollowMonitors();
-        ResizeViewport(LOWORD(lParam), HIWORD(lParam));
+        renderState.childWidth = LOWORD(lParam);
+        renderState.childHeight = HIWORD(lParam);
+        ResizeViewport(renderState.childWidth, renderState.childHeight);
+        PlaceChildViews(window);
         return 0;
     case WM_PAINT:
         PaintSceneFrame(window);
@@ -136,10 +202,12 @@ LRESULT CALLBACK RenderChildProc(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
     case WM_SYSCOMMAND:
-    case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
+        return Forward(window, message, wParam, lParam);
+    case WM_MOUSEMOVE:
+        FollowUnannouncedChange(shellState.saverWindow);
         return Forward(window, message, wParam, lParam);
     default:
         return DefWindowProcA(window, message, wParam, lParam);

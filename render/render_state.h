@@ -3,11 +3,10 @@
 #include <windows.h>
 #include <GL/gl.h>
 #include "render/animation.h"
+#include "render/desktop.h"
 
 const UINT_PTR SaverTimerId = 101;
 const UINT_PTR FrameTimerId = 102;
-// Monitors beyond this many get no view of their own.
-const int MaxMonitorViews = 16;
 
 struct RenderState {
     // Render child window.
@@ -20,10 +19,15 @@ struct RenderState {
     int linearFiltering;
     HPALETTE palette;
     HGLRC glContext;
-    // Scene.
+    // Scene: the list that clears and draws, and the model's list it calls.
     GLuint sceneList;
+    GLuint modelList;
     // Animation, counted in drawn frames.
     FrameAnimation animation;
+    // Full screen: the desktop the saver window covers, and when it was last
+    // compared with the system's.
+    Desktop desktop;
+    DWORD desktopCheckTick;
     // One view per monitor in full screen, in the child's client coordinates;
     // fewer than two means the one view of the whole child.
     int viewCount;

@@ -1,6 +1,7 @@
 // The scene's fixed GL state (depth test, one light, material, texturing) and
-// its display list, which clears the buffers and draws the model. Leaves out
-// the texture loader and the per-frame transform.
+// its display lists: the scene's, which clears the buffers and draws the
+// model, and the model's alone. Leaves out the texture loader and the
+// per-frame transform.
 #include "render/scene.h"
 #include "render/model/model_mesh.h"
 #include "render/render_state.h"
@@ -16,6 +17,8 @@ const GLfloat MaterialSpecular[] = {0.5f, 0.5f, 0.5f, 1.0f};
 const GLint MaterialShininess = 128;
 const GLfloat ModelRed = 0.5f;
 const GLint LinearFilteringOn = 1;
+// The scene list and, next to it, the model list it calls.
+const GLsizei SceneListCount = 2;
 }
 
 void BuildScene()
@@ -42,9 +45,11 @@ void BuildScene()
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
     glTexEnvf(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, static_cast<GLfloat>(GL_MODULATE));
 
-    renderState.sceneList = glGenLists(1);
-    glNewList(renderState.sceneList, GL_COMPILE);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    // The model without the clear, for views that share one clear of the
+    // whole child; the scene list is that clear and the model.
+    renderState.sceneList = glGenLists(SceneListCount);
+    renderState.modelList = renderState.sceneList + 1;
+    glNewList(renderState.modelList, GL_COMPILE);
     // Chosen once, at compile time.
     const GLint filter = renderState.linearFiltering == LinearFilteringOn ? GL_LINEAR : GL_NEAREST;
     glBindTexture(GL_TEXTURE_2D, sceneTexture.textureName);
@@ -60,9 +65,13 @@ void BuildScene()
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
     glEndList();
+    glNewList(renderState.sceneList, GL_COMPILE);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glCallList(renderState.modelList);
+    glEndList();
 }
 
 void DeleteScene()
 {
-    glDeleteLists(renderState.sceneList, 1);
+    glDeleteLists(renderState.sceneList, SceneListCount);
 }

@@ -1,4 +1,4 @@
-// The scene's fixed GL state, its texture and its display list.
+// The scene's fixed GL state, its texture and its display lists.
 #pragma once
 #include <windows.h>
 #include <GL/gl.h>

@@ -3,7 +3,9 @@
 # on the same 1 ms timer, under Wine on a private virtual display: the same
 # scene drawn by the saver's own render code in one plain window, and a
 # program that only clears and swaps. Runs them in turn for some rounds and
-# prints one table.
+# prints one table. Then, on an X server whose monitors can change
+# (with-monitors.sh), the saver on three monitors against the saver on one
+# monitor of the same desktop rectangle, and a second table.
 # Usage: bench.sh [SECONDS] [ROUNDS]
 set -eu
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -11,6 +13,7 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 seconds="${1:-6}"
 rounds="${2:-5}"
 PROGRAMS=3
+LAYOUTS=2
 # Per run beyond SECONDS: start-up, the wait for the exit, and a margin.
 RUN_MARGIN_SECONDS=40
 SETUP_MARGIN_SECONDS=120
@@ -47,3 +50,7 @@ echo "build: $tree"
     timeout $((rounds * PROGRAMS * (seconds + RUN_MARGIN_SECONDS) + SETUP_MARGIN_SECONDS)) \
     python3 "$ROOT/bench/measure.py" "$wine" "$BUILD_ROOT/$tree/saver.scr" \
     "$bench/same_scene-$tree.exe" "$bench/minimal_gl-$tree.exe" "$seconds" "$rounds"
+echo
+"$ROOT/scripts/with-monitors.sh" \
+    timeout $((rounds * LAYOUTS * (seconds + RUN_MARGIN_SECONDS) + SETUP_MARGIN_SECONDS)) \
+    python3 "$ROOT/bench/measure.py" monitors "$wine" "$BUILD_ROOT/$tree/saver.scr" "$seconds" "$rounds"

@@ -4,7 +4,7 @@
 # whose cache names tools other than its toolchain's (left by a configure that
 # ran before the cross tools were installed) is configured again from scratch.
 # Leaves out installing anything: that is setup.sh's work.
-# Usage: build.sh native|x87|i686|x86_64
+# Usage: build.sh native|x87|i686|x86_64 [TARGET...]  (no target: all of them)
 # Exit codes: 0 built, 2 unknown tree, 3 the tree's compilers are not
 # installed, anything else from CMake or the build.
 set -eu
@@ -18,6 +18,8 @@ TOOLS_MISSING=3
 NOT_TOOLCHAIN_ENTRIES="CMAKE_MAKE_PROGRAM CMAKE_TOOLCHAIN_FILE"
 
 target="${1:-}"
+[ $# -gt 0 ] && shift
+targets="$*"
 dir="$BUILD_ROOT/$target"
 toolchain=""
 case "$target" in
@@ -57,4 +59,5 @@ if [ -n "$toolchain" ]; then
     set -- -DCMAKE_TOOLCHAIN_FILE="$toolchain" "$@"
 fi
 cmake -S "$ROOT" -B "$dir" -DBUILD_TESTING=ON "$@" >/dev/null
-cmake --build "$dir" -j"$(nproc)"
+# shellcheck disable=SC2086
+cmake --build "$dir" -j"$(nproc)" ${targets:+--target $targets}

@@ -2,7 +2,7 @@
 # The headless half of run.sh, run inside with-display.sh: starts one mode of
 # the saver, waits until it shows (bounded), records it into FRAMES with
 # record-gl.py (for full screen also FRAMES/saver.gif; for full screen on
-# several monitors, inside two-monitors.sh, also FRAMES/monitors.png, a still
+# several monitors, inside with-monitors.sh, also FRAMES/monitors.png, a still
 # of every monitor), ends it as a user would and prints its exit code. Leaves
 # out building and the display.
 # Usage: headless-run.sh /s|/c|preview|monitors WINE SAVER HOST FRAMES
@@ -16,8 +16,10 @@ FOCUS_TIMEOUT=10
 POLL_SECONDS=0.1
 # Long enough for one turn of the wobble (about 4.2 s at 100 frames/s).
 GIF_SECONDS=5
-# The five stills of the other modes, 0.4 s apart.
+# The five stills of the other modes, 0.4 s apart; a second apart on the
+# monitors' desktop, whose bigger picture takes about that long to capture.
 STILL_SECONDS=2
+MONITORS_STILL_SECONDS=5
 # The test host closes the preview window after this long.
 PREVIEW_MS=6000
 BOX_TITLE="Another Vexmoor Screen Saver"
@@ -92,9 +94,10 @@ else
         record "$GIF_SECONDS" --gif "$frames/saver.gif"
         xdotool key space
     elif [ "$switch" = monitors ]; then
-        record "$STILL_SECONDS"
-        # What Wine reports, e.g. "monitors 2: 0,0-800,600 800,0-1440,480";
-        # the host exits with the number of monitors.
+        record "$MONITORS_STILL_SECONDS"
+        # What Wine reports, e.g. "monitors 2: 0,0-800,600 -640,0-0,480",
+        # and where the saver's render child is; the host exits with the
+        # number of monitors.
         listing=$("$wine" "$host" monitors) || true
         echo "$listing"
         python3 "$ROOT/scripts/monitors-still.py" "$frames/monitors.png" "$listing" ||

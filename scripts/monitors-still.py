@@ -2,12 +2,14 @@
 """Saves one still of every monitor of the current X display to OUT.png:
 what the saver's GL window (found by gl-window.sh) shows within each
 monitor's rectangle, placed as on the desktop, with a grey frame around each
-monitor and grey where no monitor is. The rectangles are the words after the
-colon of `saver_host monitors`, e.g. "0,0-800,600 800,0-1440,480". Wine keeps
-that window off screen, its top left at (-1, -1), so the picture of it is
-cut where the screen ends and is shifted by as much. Leaves out starting,
-waiting for and ending the saver.
-Usage: monitors-still.py OUT.png 'monitors 2: L,T-R,B ...'"""
+monitor and grey where no monitor is. LISTING is what `saver_host monitors`
+prints while the saver runs: the monitors' rectangles after the colon of its
+first line, e.g. "monitors 2: 0,0-800,600 -640,0-0,480", and the render
+child's after "child" on the next, which says where on the desktop the
+picture starts. Wine keeps the GL window off screen, its top left at
+(-1, -1), so the picture of it is cut where the screen ends and is shifted by
+as much. Leaves out starting, waiting for and ending the saver.
+Usage: monitors-still.py OUT.png LISTING"""
 import os
 import re
 import subprocess
@@ -19,16 +21,18 @@ FRAME_WIDTH = 2
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 
-def monitors(listing):
-    words = listing.split(":", 1)[-1].split()
+def rectangles_of(words):
     return [tuple(int(n) for n in re.match(r"(-?\d+),(-?\d+)-(-?\d+),(-?\d+)$", word).groups()) for word in words]
 
 
 def main():
     out, listing = sys.argv[1:3]
-    rectangles = monitors(listing)
-    if not rectangles:
-        sys.exit("monitors-still.py: no monitors in %r" % listing)
+    lines = listing.splitlines()
+    rectangles = rectangles_of(lines[0].split(":", 1)[-1].split()) if lines else []
+    children = rectangles_of(line.split()[3] for line in lines[1:] if line.split()[2:3] == ["child"])
+    if not rectangles or not children:
+        sys.exit("monitors-still.py: no monitors or no render child in %r" % listing)
+    origin = children[0][:2]
     window = subprocess.run([os.path.join(ROOT, "scripts", "gl-window.sh")], capture_output=True, text=True,
                             check=True).stdout.strip()
     info = subprocess.run(["xwininfo", "-id", window], capture_output=True, text=True, check=True).stdout
@@ -42,9 +46,9 @@ def main():
         for r in rectangles:
             # The part of the picture that shows this monitor, and where the
             # monitor is on the desktop (its first row and column may be cut).
-            cut_left, cut_top = max(r[0] + x, 0), max(r[1] + y, 0)
-            part = "%dx%d+%d+%d" % (r[2] + x - cut_left, r[3] + y - cut_top, cut_left, cut_top)
-            place = "+%d+%d" % (cut_left - x - left, cut_top - y - top)
+            cut_left, cut_top = max(r[0] - origin[0] + x, 0), max(r[1] - origin[1] + y, 0)
+            part = "%dx%d+%d+%d" % (r[2] - origin[0] + x - cut_left, r[3] - origin[1] + y - cut_top, cut_left, cut_top)
+            place = "+%d+%d" % (cut_left - x + origin[0] - left, cut_top - y + origin[1] - top)
             command += ["(", picture, "-crop", part, "+repage", ")", "-geometry", place, "-composite"]
         command += ["-fill", "none", "-stroke", NO_MONITOR, "-strokewidth", str(FRAME_WIDTH)]
         for r in rectangles:

@@ -9,13 +9,15 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 
 # Wine draws the GL of a child window into a composite-redirected X window
 # when it finds libXcomposite; without it, it falls back to a pixmap that no
-# screenshot can read.
+# screenshot can read. Xorg's dummy driver gives the desktop of several
+# monitors that xrandr changes while the saver runs.
 PACKAGES="cmake make g++ googletest python3 binutils git
 g++-mingw-w64-i686-posix binutils-mingw-w64-i686
 wine wine32:i386 wine64
 libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386
 libxcomposite1:i386 libxcomposite1
-xvfb xserver-xephyr xdotool x11-utils imagemagick
+xvfb xdotool x11-utils imagemagick
+xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
 g++-mingw-w64-x86-64-posix libgl1 libglx-mesa0 libgl1-mesa-dri
 g++-i686-linux-gnu qemu-user-static"
 

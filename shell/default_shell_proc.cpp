@@ -17,6 +17,13 @@ const LRESULT AutoPlayAllow = 0;
 const LRESULT PasswordPass = 1;
 // WM_SETCURSOR's answer: the cursor has been dealt with.
 const LRESULT CursorHandled = 1;
+// A move this far in one step is no hand's first: the system moves the
+// pointer so when a monitor goes or the desktop's corner moves, and Wine
+// shows the new desktop up to a second after the move. Such a jump closes
+// only when no display change follows within HeldJumpMs, or at once when
+// the pointer moves on.
+const UINT JumpDistance = 64;
+const DWORD HeldJumpMs = 1500;
 
 static void PostClose(HWND window)
 {
@@ -48,15 +55,31 @@ static UINT AxisDistance(LONG a, LONG b)
 
 // A move further than the threshold from the reference asks for a close and
 // takes the new position as the reference; smaller moves add up against it.
+// A first jump is held instead.
 static void ApplyMouseRule(HWND window)
 {
     POINT position = ReadCursor();
     UINT distance = AxisDistance(position.x, shellState.mouseReference.x) +
                     AxisDistance(position.y, shellState.mouseReference.y);
-    if (distance > shellState.mouseThreshold) {
-        PostClose(window);
-        shellState.mouseReference = position;
+    if (distance <= shellState.mouseThreshold) {
+        return;
     }
+    shellState.mouseReference = position;
+    if (distance > JumpDistance && shellState.heldJumpWindow == nullptr) {
+        shellState.heldJumpWindow = window;
+        shellState.heldJumpTick = GetTickCount();
+        return;
+    }
+    shellState.heldJumpWindow = nullptr;
+    PostClose(window);
+}
+
+// Not the user: a monitor that went, or a desktop whose corner moved, moves
+// the pointer too. Moves count from where it is now.
+static void RestartMouseRule()
+{
+    shellState.mouseReference = ReadCursor();
+    shellState.heldJumpWindow = nullptr;
 }
 
 // The close and cursor rules, by message.
@@ -89,6 +112,9 @@ static void ApplyCloseRules(HWND window, UINT message, WPARAM wParam)
     case WM_MOUSEMOVE:
         ApplyMouseRule(window);
         return;
+    case WM_DISPLAYCHANGE:
+        RestartMouseRule();
+        return;
     default:
         return;
     }
@@ -103,6 +129,14 @@ static LRESULT Finish(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
         return shellState.verifyEntry != nullptr ? AutoPlayCancel : AutoPlayAllow;
     }
     return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void ConfirmHeldJump()
+{
+    if (shellState.heldJumpWindow != nullptr && GetTickCount() - shellState.heldJumpTick >= HeldJumpMs) {
+        PostClose(shellState.heldJumpWindow);
+        shellState.heldJumpWindow = nullptr;
+    }
 }
 
 LRESULT CALLBACK DefaultShellProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

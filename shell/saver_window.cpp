@@ -4,6 +4,7 @@
 // procedures'; the provider itself is password.cpp's.
 #include "shell/saver_window.h"
 
+#include "render/render_child.h"
 #include "shell/password.h"
 #include "shell/shell_state.h"
 #include "shell/shell_window_proc.h"
@@ -53,12 +54,10 @@ WindowPlacement PreviewPlacement(HWND parent)
     return {0, 0, client.right, client.bottom, PreviewStyle, PreviewExStyle, PreviewTitle};
 }
 
+// The whole desktop, as the renderer records it to follow its changes.
 WindowPlacement FullScreenPlacement()
 {
-    RECT screen = {};
-    HDC screenContext = GetDC(nullptr);
-    GetClipBox(screenContext, &screen);
-    ReleaseDC(nullptr, screenContext);
+    const RECT screen = TakeDesktop();
     return {screen.left, screen.top, screen.right - screen.left, screen.bottom - screen.top, FullScreenStyle,
         FullScreenExStyle, FullScreenTitle};
 }

@@ -20,6 +20,10 @@ struct ShellState {
     UINT autoPlayMessage;
     POINT mouseReference;
     UINT mouseThreshold;
+    // A jump of the pointer that may be a display change's: the window its
+    // close is for (null when none is held) and when it came.
+    HWND heldJumpWindow;
+    DWORD heldJumpTick;
     // Input method, detached while the saver window exists.
     HMODULE imeLibrary;
     ImmAssociateContextEntry associateContextEntry;

@@ -1,12 +1,14 @@
 // ShellWindowProc: the saver window's class procedure, first to see each of
 // its messages. It detaches the input method while the window exists, hides
 // the cursor, sends a preview's help requests to its parent, filters three
-// system commands, yields on timer ticks, refuses title changes and, once a
+// system commands, yields on timer ticks (on which a held jump of the
+// pointer is confirmed), refuses title changes and, once a
 // close is approved, keeps input, paint and ticks from the renderer. The
 // close rules themselves are DefaultShellProc's; the scene is the renderer's.
 #include "shell/shell_window_proc.h"
 
 #include "render/render_child.h"
+#include "shell/default_shell_proc.h"
 #include "shell/shell_state.h"
 
 namespace {
@@ -53,6 +55,15 @@ void PostHelpToParent(HWND window, UINT message, LPARAM lParam)
     if (parent != nullptr && IsWindow(parent)) {
         PostMessageA(parent, message, reinterpret_cast<WPARAM>(parent), lParam);
     }
+}
+
+// The renderer compares the desktop on the tick first, so a display change
+// that came with a held jump of the pointer clears it before it closes.
+LRESULT PassTickOn(HWND window, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = SceneSaverProc(window, WM_TIMER, wParam, lParam);
+    ConfirmHeldJump();
+    return result;
 }
 
 // Compared whole: a command with any low bits set is not one of these.
@@ -109,7 +120,7 @@ LRESULT CALLBACK ShellWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
             return 0;
         }
         Sleep(0);
-        return SceneSaverProc(window, message, wParam, lParam);
+        return PassTickOn(window, wParam, lParam);
     default:
         return SceneSaverProc(window, message, wParam, lParam);
     }

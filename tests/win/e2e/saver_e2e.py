@@ -2,7 +2,8 @@
 """Runs the built saver under Wine as the system would and checks its
 command-line modes, windows, pictures and exit codes. The X display and the
 wineserver come from scripts/with-display.sh; for the group monitors, from
-scripts/two-monitors.sh inside it.
+scripts/with-monitors.sh, whose monitors this group changes while the saver
+runs.
 Usage: saver_e2e.py GROUP WINE SAVER HOST [PASSWORD_STAND_IN]
 GROUP: table | preview | about | fullscreen | win98 | versions | monitors"""
 import contextlib
@@ -25,12 +26,31 @@ VERSIONS = [("win95", True), ("win98", True), ("winme", True), ("nt40", False), 
             ("winxp", False), ("win7", False), ("win10", False)]
 # Where Wine keeps per-program settings, the reported Windows version among them.
 APP_DEFAULTS = "HKCU\\Software\\Wine\\AppDefaults\\"
-# The desktop of scripts/two-monitors.sh: two monitors of different sizes side
-# by side, tops aligned, as (left, top, right, bottom).
-MONITORS = [(0, 0, 800, 600), (800, 0, 1440, 480)]
+# The desktop of scripts/with-monitors.sh as Windows places it (the primary at
+# 0,0), each monitor by its RandR output as (left, top, right, bottom): one
+# left of the primary, at negative coordinates, and one portrait.
+MONITORS = {"DUMMY1": (-800, 0, 0, 600), "DUMMY0": (0, 0, 1024, 768), "DUMMY2": (1024, 0, 1624, 1000)}
+# What the group changes while one saver runs: the outputs each change turns
+# on, moves or resizes, or turns off (None).
+CHANGES = [("a monitor added below the primary", {"DUMMY3": (0, 768, 800, 1368)}),
+           ("the monitor left of the primary removed, so the desktop's origin moves", {"DUMMY1": None}),
+           ("the added monitor moved above the primary, the portrait one made shorter",
+            {"DUMMY3": (0, -600, 800, 0), "DUMMY2": (1024, 0, 1624, 800)})]
+# How soon after a change (once xrandr has made it) the saver must cover the
+# new desktop; Wine itself takes about a second to see it.
+LAYOUT_SECONDS = 3
+# Pictures of every monitor spread over about one turn of the model, which
+# is widest once a turn, and their scale: enough to find the model's edges.
+PICTURES = 5
+TURN_SECONDS = 3.0
+MONITOR_SCALE = "25%"
+# A preview is one view: its red has no red-free band across it wider than
+# this share of the picture, as the black between views would be.
+ONE_VIEW_GAP = 0.05
 SCRIPTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "scripts")
 CAPTURE = os.path.join(SCRIPTS, "capture-gl.sh")
 GL_WINDOW = os.path.join(SCRIPTS, "gl-window.sh")
+MONITOR_LAYOUT = os.path.join(SCRIPTS, "monitor-layout.sh")
 
 failures = []
 
@@ -106,14 +126,24 @@ def finish(process):
     return code
 
 
+def widest_gap(marked):
+    """The longest run of numbers missing between the lowest and the highest
+    of MARKED."""
+    ordered = sorted(marked)
+    return max((b - a - 1 for a, b in zip(ordered, ordered[1:])), default=0)
+
+
 def classify(raw, width):
     """Counts black, red and other pixels of 8-bit RGB data and finds the
-    middle of the red ones as fractions of the picture's width and height."""
+    middle of the red ones as fractions of the picture's width and height,
+    their bounding box and the widest red-free bands of columns and of rows
+    across it."""
     pixels = len(raw) // 3
     black = red = other = 0
     sum_x = sum_y = 0
     height = pixels // width
     box = [width, height, -1, -1]  # left, top, right, bottom of the red pixels
+    columns, rows = set(), set()
     for i in range(0, pixels * 3, 3):
         r, g, b = raw[i], raw[i + 1], raw[i + 2]
         if r < 8 and g < 8 and b < 8:
@@ -124,18 +154,21 @@ def classify(raw, width):
             sum_x += x
             sum_y += y
             box = [min(box[0], x), min(box[1], y), max(box[2], x), max(box[3], y)]
+            columns.add(x)
+            rows.add(y)
         else:
             other += 1
     middle = (sum_x / red / width, sum_y / red / height) if red else None
     return dict(pixels=pixels, black=black, red=red, other=other, middle=middle, box=box, width=width,
-                height=height)
+                height=height, gaps=(widest_gap(columns), widest_gap(rows)))
 
 
-def rgb(image, scale="100%", crop=None):
+def rgb(image, scale="100%", crop=None, resize="-scale"):
     """8-bit RGB data of the image, or of the rectangle (left, top, right,
-    bottom) of it, scaled, and its width."""
+    bottom) of it, scaled (by averaging, or with -sample by taking every
+    so many pixels, which keeps their colours), and its width."""
     cut = ["-crop", "%dx%d+%d+%d" % (crop[2] - crop[0], crop[3] - crop[1], crop[0], crop[1]), "+repage"] if crop else []
-    ppm = subprocess.run(["convert", image, *cut, "-scale", scale, "-depth", "8", "ppm:-"], capture_output=True,
+    ppm = subprocess.run(["convert", image, *cut, resize, scale, "-depth", "8", "ppm:-"], capture_output=True,
                          timeout=30).stdout
     # P6 header: magic, width, height and maximum, the last followed by
     # exactly one blank before the data.
@@ -159,19 +192,27 @@ def picture_stats(scale="100%"):
         return classify(*rgb(image, scale))
 
 
-def picture_parts(rectangles):
+def picture_parts(rectangles, origin, scale):
     """The size of the saver's GL window and what it draws within each
-    rectangle of it, from one picture. Wine keeps that window off screen, its
-    top left at (-1, -1), and a picture of it is cut where the screen ends."""
+    rectangle of the desktop, from one picture, sampled at SCALE; None for a
+    rectangle outside the picture, and no size when there is no GL window.
+    ORIGIN is where the window's top left is on the desktop. Wine keeps that
+    window off screen, its top left at (-1, -1), and a picture of it is cut
+    where the screen ends."""
     window = subprocess.run([GL_WINDOW], capture_output=True, text=True, timeout=30).stdout.strip()
+    if not window:
+        return None, [None] * len(rectangles)
     info = subprocess.run(["xwininfo", "-id", window], capture_output=True, text=True, timeout=30).stdout
     field = lambda name: int(re.search(r"%s:\s*(-?\d+)" % name, info).group(1))
     x, y = field("Absolute upper-left X"), field("Absolute upper-left Y")
+    width, height = field("Width"), field("Height")
+    cuts = [(max(r[0] - origin[0] + x, 0), max(r[1] - origin[1] + y, 0), min(r[2] - origin[0] + x, width + x),
+             min(r[3] - origin[1] + y, height + y)) for r in rectangles]
     with tempfile.TemporaryDirectory() as workdir:
-        image = os.path.join(workdir, "gl.png")
+        image = os.path.join(workdir, "gl.ppm")
         subprocess.run(["import", "-silent", "-window", window, image], check=True, timeout=30)
-        cut = lambda r: (max(r[0] + x, 0), max(r[1] + y, 0), r[2] + x, r[3] + y)
-        return (field("Width"), field("Height")), [classify(*rgb(image, crop=cut(r))) for r in rectangles]
+        return (width, height), [classify(*rgb(image, scale, c, "-sample")) if c[0] < c[2] and c[1] < c[3] else None
+                                 for c in cuts]
 
 
 def model_drawn():
@@ -180,15 +221,26 @@ def model_drawn():
     return stats["red"] > stats["pixels"] // 200
 
 
-def check_model(stats, where):
-    """Dark red on black, and the model about the middle of the picture."""
+# What a picture of the model shows: dark red on black, the model about its
+# middle.
+MODEL = [("background black", lambda s: s["black"] > s["pixels"] // 2),
+         ("the red model is drawn", lambda s: s["red"] > s["pixels"] // 200),
+         ("no colours besides black and red", lambda s: s["other"] < s["pixels"] // 1000),
+         ("the model is centred", lambda s: s["middle"] is not None and abs(s["middle"][0] - 0.5) < 0.2
+          and abs(s["middle"][1] - 0.5) < 0.2)]
+# A monitor's part of the picture shows all of the model.
+WHOLE_MODEL = MODEL + [("the whole model, clear of the edges",
+                        lambda s: 0 < s["box"][0] and s["box"][2] < s["width"] - 1 and 0 < s["box"][1]
+                        and s["box"][3] < s["height"] - 1)]
+# A preview shows one view, not one per monitor.
+ONE_VIEW = MODEL + [("one model, not several",
+                     lambda s: s["gaps"][0] < s["width"] * ONE_VIEW_GAP and s["gaps"][1] < s["height"] * ONE_VIEW_GAP)]
+
+
+def check_model(stats, where, checks=MODEL):
     print("%s: %s" % (where, stats))
-    check(stats["black"] > stats["pixels"] // 2, "%s: background black" % where)
-    check(stats["red"] > stats["pixels"] // 200, "%s: the red model is drawn" % where)
-    check(stats["other"] < stats["pixels"] // 1000, "%s: no colours besides black and red" % where)
-    middle = stats["middle"]
-    check(middle is not None and abs(middle[0] - 0.5) < 0.2 and abs(middle[1] - 0.5) < 0.2,
-          "%s: the model is centred" % where)
+    for what, holds in checks:
+        check(holds(stats), "%s: %s" % (where, what))
 
 
 def table():
@@ -203,11 +255,16 @@ def preview():
     for tail in ["/p %u", "/p%u", "/P    %u", "/l %u", "-L %u /s"]:
         check(host("preview", SAVER, tail) == 0, "preview with tail %r" % tail)
     check(host("orphan", SAVER) == 0, "a preview ends when its host process dies")
-    # The picture inside the host's window, while the host holds it.
+    check_held_preview("preview")
+
+
+def check_held_preview(where):
+    """The picture inside the host's window, while the host holds it: one
+    view of the whole window, whatever the monitors."""
     process = subprocess.Popen([WINE, HOST, "preview", SAVER, "/p %u", "6000"], stdout=subprocess.PIPE, text=True)
-    check(wait_for(model_drawn, 20), "the preview draws")
-    check_model(picture_stats(), "preview")
-    check(ended(process, 30) == 0, "held preview ends with 0")
+    check(wait_for(model_drawn, 20), "%s: drawn" % where)
+    check_model(picture_stats(), where, ONE_VIEW)
+    check(ended(process, 30) == 0, "%s: held, ends with 0" % where)
     if process.poll() is None:
         process.kill()
     print(process.communicate()[0].strip())
@@ -361,32 +418,121 @@ def versions():
         print("%-8s %-7s %-4s %s" % row)
 
 
-def monitors():
-    """On a desktop of two monitors of different sizes, full screen shows
-    the whole model on each, centred; a key still ends it with 0."""
-    listed = subprocess.run([WINE, HOST, "monitors"], capture_output=True, text=True, timeout=60)
-    print(listed.stdout.strip())
-    expected = " ".join("%d,%d-%d,%d" % monitor for monitor in MONITORS)
-    check(listed.returncode == len(MONITORS) and listed.stdout.split(":", 1)[-1].split() == expected.split(),
-          "Wine reports %d monitors: %s" % (len(MONITORS), expected))
-    desktop = (max(m[2] for m in MONITORS), max(m[3] for m in MONITORS))
-    process = start_full_screen("/s")
+def text(rectangle):
+    return "%d,%d-%d,%d" % rectangle
+
+
+def rectangles(words):
+    return [tuple(int(n) for n in re.match(r"(-?\d+),(-?\d+)-(-?\d+),(-?\d+)$", word).groups()) for word in words]
+
+
+def bounds(monitors):
+    """The desktop's rectangle: the smallest one around every monitor."""
+    return (min(m[0] for m in monitors), min(m[1] for m in monitors), max(m[2] for m in monitors),
+            max(m[3] for m in monitors))
+
+
+def desktop_state():
+    """The monitors Wine reports, in order, and, while a full-screen saver
+    runs, the rectangles of its window and its render child on the desktop
+    (from the host) and of its X window on the X screen."""
+    lines = subprocess.run([WINE, HOST, "monitors"], capture_output=True, text=True, timeout=60).stdout.splitlines()
+    state = dict(monitors=sorted(rectangles(lines[0].split(":", 1)[-1].split())) if lines else [], saver=None,
+                 child=None, x_window=None)
+    for line in lines[1:]:
+        words = line.split()
+        if words[:1] == ["saver"]:
+            state["saver"] = rectangles(words[1:2])[0]
+            state["child"] = rectangles(words[3:4])[0] if words[2:3] == ["child"] else None
     windows = saver_windows()
     if windows:
         size = dict(item.split("=") for item in xdotool("getwindowgeometry", "--shell", windows[0]))
-        check((size.get("X"), size.get("Y"), size.get("WIDTH"), size.get("HEIGHT")) == ("0", "0") + tuple(
-            map(str, desktop)), "window covers the desktop: %s" % size)
-    picture, parts = picture_parts(MONITORS)
-    check(picture == desktop, "the GL window covers the desktop: %dx%d" % picture)
-    for monitor, stats in zip(MONITORS, parts):
-        where = "monitor %d,%d-%d,%d" % monitor
-        check_model(stats, where)
-        left, top, right, bottom = stats["box"]
-        check(0 < left and right < stats["width"] - 1 and 0 < top and bottom < stats["height"] - 1,
-              "%s: the whole model, clear of the edges: red within %s" % (where, stats["box"]))
-    xdotool("key", "a")
-    check(ended(process) == 0, "a key ends it with 0")
+        state["x_window"] = tuple(int(size[key]) for key in ("X", "Y", "WIDTH", "HEIGHT"))
+    return state
+
+
+def set_monitors(layout, change):
+    """Makes the X server's monitors LAYOUT, turning off the outputs CHANGE
+    turns off. X places the desktop's top left at 0,0."""
+    left, top = bounds(layout.values())[:2]
+    places = ["%s=%dx%d+%d+%d" % (name, r[2] - r[0], r[3] - r[1], r[0] - left, r[1] - top)
+              for name, r in sorted(layout.items())]
+    subprocess.run([MONITOR_LAYOUT, *places, *("%s=off" % name for name, r in change.items() if r is None)],
+                   check=True, timeout=30)
+
+
+def check_desktop(process, layout, what, since):
+    """Within LAYOUT_SECONDS of SINCE Wine reports the monitors of LAYOUT and
+    the running saver's window, render child and X window cover their
+    desktop; then every monitor shows the whole model, centred, in every one
+    of several pictures over about one turn, and the saver still runs. False
+    when it is gone."""
+    expected = sorted(layout.values())
+    desktop = bounds(expected)
+    size = (desktop[2] - desktop[0], desktop[3] - desktop[1])
+    state = {}
+
+    def covered():
+        state.update(desktop_state())
+        return state["monitors"] == expected and state["saver"] == state["child"] == desktop and \
+            state["x_window"] == (0, 0) + size
+
+    settled = lambda: covered() or process.poll() is not None
+    settled() or wait_for(settled, max(since + LAYOUT_SECONDS - time.time(), 0))
+    pointer = xdotool("getmouselocation")[:2]
+    print("%s after %.1f s: %s; X pointer %s" % (what, time.time() - since, state, " ".join(pointer)))
+    check(state["monitors"] == expected, "%s: Wine reports %s" % (what, " ".join(map(text, expected))))
+    check(state["saver"] == state["child"] == desktop and state["x_window"] == (0, 0) + size,
+          "%s: within %d s the saver window and its render child cover the desktop %s, and its X window the X "
+          "screen" % (what, LAYOUT_SECONDS, text(desktop)))
+    origin = state["child"][:2] if state["child"] else desktop[:2]
+    names = sorted(layout)
+    faults = {name: [] for name in names}
+    gl_sizes = set()
+    start = time.time()
+    for picture in range(PICTURES if process.poll() is None else 0):
+        time.sleep(max(start + picture * TURN_SECONDS / (PICTURES - 1) - time.time(), 0))
+        gl_size, parts = picture_parts([layout[name] for name in names], origin, MONITOR_SCALE)
+        gl_sizes.add(gl_size)
+        for name, stats in zip(names, parts):
+            faults[name] += ["picture %d: %s: %s" % (picture, fault, stats) for fault, holds in WHOLE_MODEL
+                             if stats is None or not holds(stats)]
+    running = process.poll() is None
+    check(running, "%s: the saver still runs, %.0f s on%s" % (
+        what, time.time() - since, "" if running else " (it ended with %d)" % process.poll()))
+    if not running:
+        return False
+    check(gl_sizes == {size}, "%s: the GL window is the desktop's size, %dx%d, in every picture: %s" % (
+        (what,) + size + (" ".join("%dx%d" % gl_size if gl_size else "none" for gl_size in gl_sizes),)))
+    for name in names:
+        check(not faults[name], "%s: %s %s shows the whole model, centred, clear of its edges, in all %d pictures "
+              "over %.0f s%s" % (what, name, text(layout[name]), PICTURES, TURN_SECONDS,
+                                 "".join("\n       " + fault for fault in faults[name][:PICTURES])))
+    return True
+
+
+def monitors():
+    """Full screen on a desktop of monitors of different sizes, left of and
+    right of the primary, portrait too, shows the whole model, centred, on
+    each, and follows the desktop while it changes: monitors added, removed
+    (the origin moving) and moved or resized, without ending. A key ends it
+    with 0. A preview there is one view."""
+    layout = dict(MONITORS)
+    check(wait_for(lambda: desktop_state()["monitors"] == sorted(layout.values()), 10),
+          "Wine reports the monitors %s" % " ".join(map(text, sorted(layout.values()))))
+    process = start_full_screen("/s")
+    running = check_desktop(process, layout, "%d monitors" % len(layout), time.time())
+    for what, change in CHANGES:
+        if not running:
+            break
+        layout = {name: r for name, r in dict(layout, **change).items() if r is not None}
+        set_monitors(layout, change)
+        running = check_desktop(process, layout, what, time.time())
+    if running:
+        xdotool("key", "a")
+        check(ended(process) == 0, "a key ends it with 0")
     finish(process)
+    check_held_preview("preview on %d monitors" % len(layout))
 
 
 def main():

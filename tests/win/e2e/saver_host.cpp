@@ -24,7 +24,9 @@
 //     left, the one a new full-screen start would find; exits 0 when none is
 //     left in time, 1 otherwise.
 //   saver_host monitors - prints the number of monitors the system reports
-//     and each monitor's rectangle on the desktop; exits with that number.
+//     and each monitor's rectangle on the desktop; then, while a full-screen
+//     saver runs, the rectangles of its window and of its render child on
+//     the desktop; exits with the number of monitors.
 // preview and about exit 0 when every check held and print what failed.
 #include <windows.h>
 #include <stdio.h>
@@ -290,9 +292,14 @@ static int EndRunningSaver()
     return 0;
 }
 
-static BOOL CALLBACK PrintMonitor(HMONITOR, HDC, LPRECT area, LPARAM)
+static void PrintRect(const RECT* area)
 {
     printf(" %ld,%ld-%ld,%ld", area->left, area->top, area->right, area->bottom);
+}
+
+static BOOL CALLBACK PrintMonitor(HMONITOR, HDC, LPRECT area, LPARAM)
+{
+    PrintRect(area);
     return TRUE;
 }
 
@@ -302,6 +309,20 @@ static int Monitors()
     printf("monitors %d:", count);
     EnumDisplayMonitors(nullptr, nullptr, PrintMonitor, 0);
     printf("\n");
+    // Where the saver's picture really is, which the monitors' views are
+    // cut from.
+    HWND saver = FindWindowA("WindowsScreenSaverClass", "Screen Saver");
+    HWND child = saver ? FindWindowExA(saver, nullptr, "NTDEVCLASS", "Child1") : nullptr;
+    RECT area;
+    if (saver && GetWindowRect(saver, &area)) {
+        printf("saver");
+        PrintRect(&area);
+        if (child && GetWindowRect(child, &area)) {
+            printf(" child");
+            PrintRect(&area);
+        }
+        printf("\n");
+    }
     return count;
 }
 

@@ -1,6 +1,7 @@
 // DrawFrame and ResizeViewport on Mesa: the picture drawn, the transform
-// order, the matrices left behind, the projection for odd sizes, and one
-// view per monitor: their rectangles and the picture in each.
+// order, the matrices left behind, the projection for odd and narrow sizes,
+// and one view per monitor: their rectangles, the picture in each, and the
+// fallback to one view.
 #include "render/frame.h"
 #include "render/monitor_views.h"
 #include "render/render_state.h"
@@ -184,27 +185,107 @@ TEST_F(FrameTest, ZeroWidthIsPassedOnUnguarded)
     EXPECT_EQ(renderState.animation.spinZ, 2.5f);
 }
 
-// Several monitors draw with a scissor per view (the end-to-end run on two
-// monitors shows the pictures); back to one, the one view is the whole child.
-TEST_F(FrameTest, BackFromSeveralViewsToOneDrawsTheWholeChild)
+Desktop DesktopOf(int monitorCount, const RECT* monitors)
+{
+    Desktop desktop = {};
+    desktop.monitorCount = monitorCount;
+    for (int i = 0; i < monitorCount && i < MaxMonitorViews; ++i) {
+        desktop.monitors[i] = monitors[i];
+    }
+    return desktop;
+}
+
+bool IsRed(const unsigned char* p)
+{
+    return p[0] > 2 * p[1] + 8 && p[0] > 2 * p[2] + 8;
+}
+
+// Red pixels within the rectangle (GL's bottom-up rows) and on its left and
+// right edge columns.
+struct RedCount {
+    int inside;
+    int onSides;
+};
+RedCount CountRed(const std::vector<unsigned char>& pixels, int x, int y, int width, int height)
+{
+    RedCount count = {0, 0};
+    for (int row = y; row < y + height; ++row) {
+        for (int column = x; column < x + width; ++column) {
+            if (IsRed(Pixel(pixels, column, row))) {
+                ++count.inside;
+                count.onSides += column == x || column == x + width - 1;
+            }
+        }
+    }
+    return count;
+}
+
+// A portrait monitor left and a small one top right: one clear for the whole
+// child, then the model in each monitor, each view's rows counted from the
+// bottom; back to one monitor, the one view is the whole child.
+TEST_F(FrameTest, SeveralViewsShareOneClearAndEachShowsTheModel)
 {
     renderState.childWidth = Side;
     renderState.childHeight = Side;
-    renderState.viewCount = 2;
-    renderState.views[0] = {0, 0, Side / 2, Side};
-    renderState.views[1] = {Side / 2, 0, Side, Side / 2};
-    ApplyViews(1);
-    EXPECT_TRUE(glIsEnabled(GL_SCISSOR_TEST));
+    const RECT monitors[] = {{-120, -20, 0, 180}, {0, -20, 80, 60}};
+    renderState.desktop = DesktopOf(2, monitors);
+    PlaceViews({-120, -20});
+    ASSERT_EQ(renderState.viewCount, 2);
+    const RECT portrait = {0, 0, 120, Side};
+    const RECT small = {120, 0, Side, 80};
+    EXPECT_TRUE(EqualRect(&renderState.views[0], &portrait));
+    EXPECT_TRUE(EqualRect(&renderState.views[1], &small));
+
+    glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     DrawFrame();
     EXPECT_EQ(renderState.animation.spinZ, 2.5f) << "one animation step for all views";
-
-    renderState.viewCount = 1;
-    ApplyViews(2);
-    EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST));
     GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[0], 120);
+    EXPECT_EQ(viewport[1], Side - 80) << "the last view's bottom row, counted from the child's bottom";
+    EXPECT_EQ(viewport[2], Side - 120);
+    EXPECT_EQ(viewport[3], 80);
+    const std::vector<unsigned char> pixels = ReadBackBuffer();
+    int white = 0;
+    for (int i = 0; i < Side * Side; ++i) {
+        const unsigned char* p = &pixels[i * 4];
+        white += p[0] == 255 && p[1] == 255 && p[2] == 255;
+    }
+    EXPECT_EQ(white, 0) << "every pixel of the child cleared, monitors or not";
+    EXPECT_GT(CountRed(pixels, 0, 0, 120, Side).inside, 120 * Side / 200) << "model on the portrait monitor";
+    EXPECT_GT(CountRed(pixels, 120, Side - 80, Side - 120, 80).inside, 80 * 80 / 200) << "model on the small one";
+
+    renderState.desktop = DesktopOf(1, monitors);
+    PlaceViews({-120, -20});
+    EXPECT_EQ(renderState.viewCount, 0);
     glGetIntegerv(GL_VIEWPORT, viewport);
     EXPECT_EQ(viewport[2], Side);
     EXPECT_EQ(viewport[3], Side);
+}
+
+// A view narrower than square widens its vertical field only: its horizontal
+// one stays the square view's, and the spinning model never reaches the
+// view's sides. Today's 45-degree vertical field would cut it here.
+TEST_F(FrameTest, NarrowViewHoldsTheWholeModelThroughATurn)
+{
+    const int width = Side * 3 / 10;
+    ResizeViewport(width, Side);
+    GLdouble projection[16];
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    const double squareScale = 1.0 / tan(45.0 / 2.0 * Pi / 180.0);
+    EXPECT_NEAR(projection[0], squareScale, 1e-6);
+    EXPECT_NEAR(projection[5], squareScale * width / Side, 1e-6);
+    const int framesPerTurn = 145;
+    int fewestRed = Side * Side;
+    for (int frame = 0; frame < framesPerTurn; ++frame) {
+        DrawFrame();
+        const RedCount red = CountRed(ReadBackBuffer(), 0, 0, width, Side);
+        ASSERT_EQ(red.onSides, 0) << "model cut at frame " << frame + 1;
+        fewestRed = red.inside < fewestRed ? red.inside : fewestRed;
+    }
+    EXPECT_GT(fewestRed, width * Side / 100) << "the model is drawn in every frame";
 }
 
 TEST(MonitorViewsTest, RectanglesMoveByANegativeDesktopOrigin)
@@ -220,16 +301,27 @@ TEST(MonitorViewsTest, RectanglesMoveByANegativeDesktopOrigin)
     EXPECT_TRUE(EqualRect(&main, &mainInChild));
 }
 
-TEST(MonitorViewsTest, MonitorsBeyondTheLastViewAreIgnored)
+// Past the last view the one whole view clears and shows every monitor.
+TEST_F(FrameTest, MoreMonitorsThanViewsGiveOneWholeView)
 {
-    ResetRenderRecords();
-    const LONG step = 10;
-    for (LONG i = 0; i <= MaxMonitorViews; ++i) {
-        AddMonitorView({i * step, 0, i * step + step, step}, {0, 0});
+    renderState.childWidth = Side;
+    renderState.childHeight = Side;
+    RECT monitors[MaxMonitorViews];
+    const LONG step = Side / MaxMonitorViews;
+    for (LONG i = 0; i < MaxMonitorViews; ++i) {
+        monitors[i] = {i * step, 0, i * step + step, Side};
     }
+    renderState.desktop = DesktopOf(MaxMonitorViews, monitors);
+    PlaceViews({0, 0});
     EXPECT_EQ(renderState.viewCount, MaxMonitorViews);
     EXPECT_EQ(renderState.views[MaxMonitorViews - 1].left, (MaxMonitorViews - 1) * step);
-    ResetRenderRecords();
+    renderState.desktop.monitorCount = MaxMonitorViews + 1;
+    PlaceViews({0, 0});
+    EXPECT_EQ(renderState.viewCount, 0);
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], Side);
+    EXPECT_EQ(viewport[3], Side);
 }
 
 } // namespace

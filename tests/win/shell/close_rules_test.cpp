@@ -60,6 +60,34 @@ TEST_F(CloseRules, OnePixelStepsCloseOnTheFifth)
     EXPECT_EQ(MoveMouseTo(HomeX + 6, HomeY), 0);
 }
 
+// A jump may be the system moving the pointer with a display change: it
+// closes once its time has passed without one, or at the pointer's next move.
+TEST_F(CloseRules, JumpIsHeldUntilItsTimePassesWithoutADisplayChange)
+{
+    const DWORD longAgo = 10000;
+    EXPECT_EQ(MoveMouseTo(HomeX + 100, HomeY), 0);
+    EXPECT_EQ(shellState.mouseReference.x, HomeX + 100);
+    ConfirmHeldJump();
+    EXPECT_EQ(TakePostedCloses(window), 0) << "its time has not passed";
+    shellState.heldJumpTick -= longAgo;
+    ConfirmHeldJump();
+    EXPECT_EQ(TakePostedCloses(window), 1);
+    ConfirmHeldJump();
+    EXPECT_EQ(TakePostedCloses(window), 0) << "one close per jump";
+
+    EXPECT_EQ(MoveMouseTo(HomeX, HomeY + 100), 0);
+    ASSERT_TRUE(MoveCursorTo(HomeX + 300, HomeY));
+    DefaultShellProc(window, WM_DISPLAYCHANGE, 32, 0);
+    EXPECT_EQ(shellState.mouseReference.x, HomeX + 300);
+    shellState.heldJumpTick -= longAgo;
+    ConfirmHeldJump();
+    EXPECT_EQ(TakePostedCloses(window), 0) << "the display change took the jump";
+
+    EXPECT_EQ(MoveMouseTo(HomeX, HomeY), 0);
+    EXPECT_EQ(MoveMouseTo(HomeX + 2, HomeY), 0);
+    EXPECT_EQ(MoveMouseTo(HomeX + 7, HomeY), 1) << "the pointer moved on";
+}
+
 TEST_F(CloseRules, MessageCoordinatesAreNotUsed)
 {
     DefaultShellProc(window, WM_MOUSEMOVE, 0, MAKELPARAM(900, 700));

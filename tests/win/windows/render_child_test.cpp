@@ -1,6 +1,7 @@
 // The renderer's procedure for the saver window and the render child window:
 // creation of the child and its GL context, the child's messages, forwarding
 // to the close rules, the child's close in both families, and the teardown.
+#include "render/desktop.h"
 #include "render/render_child.h"
 #include "render/render_state.h"
 #include "render/gl_context.h"
@@ -286,6 +287,48 @@ TEST_F(RenderChildTest, CloseFromPictureWaitsForPasswordCheckOn9xFamily)
     EXPECT_TRUE(TakeQuit(&code));
     EXPECT_EQ(code, 0u);
     shellState.verifyEntry = nullptr;
+}
+
+// A desktop that is no longer the one the saver covers, found by the saver
+// window's timer, by a display-change message or at a pointer move: the
+// saver window (still topmost) and the child cover the real desktop, and
+// the pointer's jump with the change closes nothing, while a move after it
+// still does.
+TEST_F(RenderChildTest, FullScreenFollowsAChangedDesktop)
+{
+    const Desktop real = ReadDesktop();
+    ASSERT_GT(real.bounds.right - real.bounds.left, SaverWidth);
+    Desktop old = {};
+    old.bounds = {0, 0, SaverWidth, SaverHeight};
+    old.monitorCount = 1;
+    old.monitors[0] = old.bounds;
+    const UINT finders[] = {WM_TIMER, WM_DISPLAYCHANGE, WM_MOUSEMOVE};
+    for (UINT finder : finders) {
+        renderState.desktop = old;
+        renderState.desktopCheckTick = GetTickCount() - 1000;
+        ASSERT_TRUE(PutCursor(CursorHomeX, CursorHomeY));
+        shellState.mouseReference = {CursorHomeX - 300, CursorHomeY};
+        if (finder == WM_MOUSEMOVE) {
+            SendMessageA(child, finder, 0, 0);
+        } else {
+            SendMessageA(saver, finder, SaverTimerId, 0);
+        }
+        RECT placed = {};
+        GetWindowRect(saver, &placed);
+        EXPECT_TRUE(EqualRect(&placed, &real.bounds)) << "message " << finder;
+        EXPECT_TRUE(GetWindowLongPtrA(saver, GWL_EXSTYLE) & WS_EX_TOPMOST);
+        RECT client = {};
+        GetClientRect(child, &client);
+        EXPECT_EQ(client.right, real.bounds.right - real.bounds.left);
+        EXPECT_EQ(client.bottom, real.bounds.bottom - real.bounds.top);
+        EXPECT_TRUE(SameDesktop(renderState.desktop, real));
+        EXPECT_EQ(TakePostedCloses(child) + TakePostedCloses(saver), 0) << "message " << finder;
+        EXPECT_EQ(shellState.mouseReference.x, CursorHomeX) << "message " << finder;
+        SetWindowPos(saver, nullptr, 0, 0, SaverWidth, SaverHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    ASSERT_TRUE(PutCursor(CursorHomeX + 10, CursorHomeY));
+    SendMessageA(child, WM_MOUSEMOVE, 0, 0);
+    EXPECT_EQ(TakePostedCloses(child), 1);
 }
 
 // The display list goes while the child's context is still current: a second
