@@ -19,6 +19,8 @@ WINE, SAVER, HOST = sys.argv[2:5]
 STAND_IN = sys.argv[5] if len(sys.argv) > 5 else None
 INVALID = 255  # the exit code -1 as Wine reports it
 RUN_SECONDS = 25  # the host ends a saver that runs longer
+# The monitors' run goes through several layouts, each looked at for a while.
+MONITORS_RUN_SECONDS = 120
 START_POINT = (500, 400)
 # Every Windows the saver is for, as Wine's per-program setting names them,
 # and whether it belongs to the 95/98 family.
@@ -68,11 +70,11 @@ def host(*args, timeout=60, env=None):
     return done.returncode
 
 
-def start(tail, saver=SAVER, env=None):
+def start(tail, saver=SAVER, env=None, seconds=RUN_SECONDS):
     """Starts the saver through the host. Wine's error messages for it go to
     a file of their own, shown if the saver does not come up."""
     with tempfile.NamedTemporaryFile(prefix="saver-e2e-", suffix=".log", delete=False) as log:
-        process = subprocess.Popen([WINE, HOST, "run", saver, tail, str(RUN_SECONDS)], stdout=subprocess.DEVNULL,
+        process = subprocess.Popen([WINE, HOST, "run", saver, tail, str(seconds)], stdout=subprocess.DEVNULL,
                                    stderr=log, env=dict(env or os.environ, WINEDEBUG="err+all"))
     process.log = log.name
     return process
@@ -277,7 +279,7 @@ def about():
         check(host("about", SAVER, tail, owner) == 0, "about box from tail %r (%s)" % (tail, owner))
 
 
-def start_full_screen(tail, saver=SAVER, env=None):
+def start_full_screen(tail, saver=SAVER, env=None, seconds=RUN_SECONDS):
     """Starts a full-screen saver and returns once it draws. Keys then reach
     it because it brings its window to the foreground: Wine, told that no
     window manager runs here, then gives that window the X keyboard focus
@@ -285,7 +287,7 @@ def start_full_screen(tail, saver=SAVER, env=None):
     # A saver window still there would make this start the second one.
     check(saver_gone(), "no saver window before %r" % tail)
     xdotool("mousemove", str(START_POINT[0]), str(START_POINT[1]))
-    process = start(tail, saver, env)
+    process = start(tail, saver, env, seconds)
     shown = wait_for(lambda: len(saver_windows()) == 1, 15)
     check(shown, "full-screen window for %r" % tail)
     if not shown:
@@ -520,7 +522,7 @@ def monitors():
     layout = dict(MONITORS)
     check(wait_for(lambda: desktop_state()["monitors"] == sorted(layout.values()), 10),
           "Wine reports the monitors %s" % " ".join(map(text, sorted(layout.values()))))
-    process = start_full_screen("/s")
+    process = start_full_screen("/s", seconds=MONITORS_RUN_SECONDS)
     running = check_desktop(process, layout, "%d monitors" % len(layout), time.time())
     for what, change in CHANGES:
         if not running:
