@@ -1,10 +1,10 @@
 // ShellWindowProc: the saver window's class procedure, first to see each of
 // its messages. It detaches the input method while the window exists, hides
 // the cursor, sends a preview's help requests to its parent, filters three
-// system commands, yields on timer ticks (on which a held jump of the
-// pointer is confirmed), refuses title changes and, once a
-// close is approved, keeps input, paint and ticks from the renderer. The
-// close rules themselves are DefaultShellProc's; the scene is the renderer's.
+// system commands, yields on timer ticks (and confirms a held jump of the
+// pointer on them), refuses title changes and, once a close is approved,
+// keeps input, paint and ticks from the renderer. The close rules
+// themselves are DefaultShellProc's; the scene is the renderer's.
 #include "shell/shell_window_proc.h"
 
 #include "render/render_child.h"
