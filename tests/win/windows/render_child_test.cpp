@@ -311,7 +311,7 @@ TEST_F(RenderChildTest, FullScreenFollowsAChangedDesktop)
         if (finder == WM_MOUSEMOVE) {
             SendMessageA(child, finder, 0, 0);
         } else {
-            SendMessageA(saver, finder, SaverTimerId, 0);
+            SendMessageA(saver, finder, finder == WM_TIMER ? SaverTimerId : 0, 0);
         }
         RECT placed = {};
         GetWindowRect(saver, &placed);
