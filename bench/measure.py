@@ -21,7 +21,7 @@ round, on a desktop of three monitors and on one monitor of the same desktop
 rectangle, and prints the same measures, the share of a core and how often
 the saver window covered the desktop, then the ratio of several monitors to
 one.
-Usage: measure.py WINE SAVER SAME_SCENE CLEAR_SWAP SECONDS ROUNDS
+Usage: measure.py WINE SAVER SAME_SCENE CLEAR_SWAP|- SECONDS ROUNDS
        measure.py monitors WINE SAVER SECONDS ROUNDS"""
 import os
 import re
@@ -38,8 +38,9 @@ if MONITORS:
 else:
     WINE, SAVER, SAME_SCENE, CLEAR_SWAP = sys.argv[1:5]
     SECONDS, ROUNDS = int(sys.argv[5]), int(sys.argv[6])
+    # CLEAR_SWAP "-" leaves that reference out.
     PROGRAMS = [("saver /s", [WINE, SAVER, "/s"]), ("same scene", [WINE, SAME_SCENE]),
-                ("clear and swap", [WINE, CLEAR_SWAP])]
+                ("clear and swap", [WINE, CLEAR_SWAP])][:2 if CLEAR_SWAP == "-" else 3]
 LAYOUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scripts", "monitor-layout.sh")
 # Three monitors of three shapes in a 1624x1368 desktop, and one monitor of
 # that size: the same pixels to cover, one view against three.

@@ -5,7 +5,10 @@
 # program that only clears and swaps. Runs them in turn for some rounds and
 # prints one table. Then, on an X server whose monitors can change
 # (with-monitors.sh), the saver on three monitors against the saver on one
-# monitor of the same desktop rectangle, and a second table.
+# monitor of the same desktop rectangle, and a second table. The figures are
+# native code's: where 32-bit programs start only through QEMU's emulator,
+# they are the x86_64 build's, and a third table follows, of the shipped
+# i686 saver and the same scene, both emulated, for the saver's ratio.
 # Usage: bench.sh [SECONDS] [ROUNDS]
 set -eu
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -13,38 +16,53 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 seconds="${1:-6}"
 rounds="${2:-5}"
 PROGRAMS=3
+# Emulated, the saver and the same scene alone.
+EMULATED_PROGRAMS=2
 LAYOUTS=2
 # Per run beyond SECONDS: start-up, the wait for the exit, and a margin.
 RUN_MARGIN_SECONDS=40
 SETUP_MARGIN_SECONDS=120
 
 "$ROOT/scripts/setup.sh"
-# The shipped i686 saver where 32-bit programs start, else the x86_64 build.
-if can_run_win32; then
-    tree=i686; wine="$WINE32"; cxx=i686-w64-mingw32-g++-posix
-else
-    tree=x86_64; wine="$WINE64"; cxx=x86_64-w64-mingw32-g++-posix
-    echo "note: this machine cannot start 32-bit programs; measuring the x86_64 build"
-fi
-"$ROOT/scripts/build.sh" "$tree" >/dev/null
-# The references are compiled with the flags the tree compiles the saver's
-# code with, so the same-scene one runs the renderer's code as the saver does.
-flags_file="$BUILD_ROOT/$tree/CMakeFiles/saver_core.dir/flags.make"
-flags=$(sed -n 's/^CXX_FLAGS = //p' "$flags_file")
-[ -n "$flags" ] || { echo "bench.sh: no compile flags in $flags_file" >&2; exit 1; }
-link="-static -static-libgcc -static-libstdc++"
-libs="-lopengl32 -lglu32 -lgdi32 -luser32"
+# The figures are native code's: the shipped i686 saver where 32-bit programs
+# start natively, else the x86_64 build. Where they start only emulated, the
+# shipped one's ratio to the same scene, both emulated, follows.
+start=$(win32_start)
+case "$start" in
+    native) tree=i686 ;;
+    emulated) tree=x86_64
+        echo "note: 32-bit programs start here only through QEMU's emulator; measuring the x86_64 build, natively" ;;
+    *) tree=x86_64; echo "note: this machine cannot start 32-bit programs; measuring the x86_64 build" ;;
+esac
 bench="$BUILD_ROOT/bench"
 mkdir -p "$bench"
-# shellcheck disable=SC2086
-"$cxx" $flags $link -o "$bench/minimal_gl-$tree.exe" "$ROOT/bench/minimal_gl.cpp" $libs
+link="-static -static-libgcc -static-libstdc++"
+libs="-lopengl32 -lglu32 -lgdi32 -luser32"
 # The renderer's sources without the render child, which belongs to the shell.
 render_sources=""
 for source in "$ROOT"/render/*.cpp "$ROOT"/render/model/*.cpp; do
     [ "${source##*/}" = render_child.cpp ] || render_sources="$render_sources $source"
 done
-# shellcheck disable=SC2086
-"$cxx" $flags -I"$ROOT" $link -o "$bench/same_scene-$tree.exe" "$ROOT/bench/same_scene.cpp" $render_sources $libs
+
+# Builds TREE's saver and both references, compiled with the flags the tree
+# compiles the saver's code with, so the same-scene one runs the renderer's
+# code as the saver does.
+build_programs() {
+    "$ROOT/scripts/build.sh" "$1" saver >/dev/null
+    cxx="$2"
+    flags_file="$BUILD_ROOT/$1/CMakeFiles/saver_core.dir/flags.make"
+    flags=$(sed -n 's/^CXX_FLAGS = //p' "$flags_file")
+    [ -n "$flags" ] || { echo "bench.sh: no compile flags in $flags_file" >&2; exit 1; }
+    # shellcheck disable=SC2086
+    "$cxx" $flags $link -o "$bench/minimal_gl-$1.exe" "$ROOT/bench/minimal_gl.cpp" $libs
+    # shellcheck disable=SC2086
+    "$cxx" $flags -I"$ROOT" $link -o "$bench/same_scene-$1.exe" "$ROOT/bench/same_scene.cpp" $render_sources $libs
+}
+
+case "$tree" in
+    i686) wine="$WINE32"; build_programs i686 i686-w64-mingw32-g++-posix ;;
+    *) wine="$WINE64"; build_programs x86_64 x86_64-w64-mingw32-g++-posix ;;
+esac
 echo "build: $tree"
 "$ROOT/scripts/with-display.sh" \
     timeout $((rounds * PROGRAMS * (seconds + RUN_MARGIN_SECONDS) + SETUP_MARGIN_SECONDS)) \
@@ -54,3 +72,13 @@ echo
 "$ROOT/scripts/with-monitors.sh" \
     timeout $((rounds * LAYOUTS * (seconds + RUN_MARGIN_SECONDS) + SETUP_MARGIN_SECONDS)) \
     python3 "$ROOT/bench/measure.py" monitors "$wine" "$BUILD_ROOT/$tree/saver.scr" "$seconds" "$rounds"
+[ "$start" = emulated ] || exit 0
+
+echo
+echo "build: i686, the shipped saver, emulated by QEMU: its own figures are the emulator's; its ratio to the" \
+    "same scene, emulated too, is what compares"
+build_programs i686 i686-w64-mingw32-g++-posix
+"$ROOT/scripts/with-display.sh" \
+    timeout $((rounds * EMULATED_PROGRAMS * (seconds + RUN_MARGIN_SECONDS) + SETUP_MARGIN_SECONDS)) \
+    python3 "$ROOT/bench/measure.py" "$WINE32" "$BUILD_ROOT/i686/saver.scr" "$bench/same_scene-i686.exe" - \
+    "$seconds" "$rounds"

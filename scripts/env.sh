@@ -10,10 +10,26 @@ WINE32=/usr/lib/wine/wine
 WINESERVER=/usr/lib/wine/wineserver
 BUILD_ROOT="${SAVER_BUILD_DIR:-$ROOT/build}"
 
-# 32-bit Wine needs a kernel that starts 32-bit Linux programs; some virtual
-# machines cannot, and then only the 64-bit build can run here.
+# 32-bit Wine needs a kernel that starts 32-bit Linux programs, or QEMU's
+# user-mode emulator registered for them (setup.sh does that where it can);
+# with neither, only the 64-bit build can run here.
 can_run_win32() {
     "$WINE32" --version >/dev/null 2>&1
+}
+
+# Where setup.sh registers the emulator for 32-bit programs.
+I386_ENTRY=/proc/sys/fs/binfmt_misc/qemu-i386
+
+# How 32-bit programs start here: native, emulated or none. An emulator in
+# binfmt_misc answers QEMU_VERSION itself and runs no program.
+win32_start() {
+    if ! can_run_win32; then
+        echo none
+    elif QEMU_VERSION=1 "$WINE32" 2>/dev/null | grep -q '^qemu-i386 version'; then
+        echo emulated
+    else
+        echo native
+    fi
 }
 
 # Whether Wine's windows are left to an X window manager (Y) or placed and

@@ -1,7 +1,9 @@
 #!/bin/sh
-# Installs everything the build, the tests and the run command need, and
-# prepares the Wine prefix the tests run in. Safe to run again: it installs
-# only what is missing and leaves a prepared prefix alone.
+# Installs everything the build, the tests and the run command need, lets
+# 32-bit Wine start (through QEMU's user-mode emulator where the kernel
+# refuses 32-bit programs: i386-emulator.sh), and prepares the Wine prefix
+# the tests run in. Safe to run again: it installs only what is missing and
+# leaves a prepared prefix and a fitting registration alone.
 set -eu
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -19,21 +21,29 @@ libxcomposite1:i386 libxcomposite1
 xvfb xdotool x11-utils imagemagick
 xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
 g++-mingw-w64-x86-64-posix libgl1 libglx-mesa0 libgl1-mesa-dri
-g++-i686-linux-gnu qemu-user-static"
+g++-i686-linux-gnu"
+# The x87 tree's emulator; i386-emulator.sh installs a newer one where
+# 32-bit Wine needs it, so this is the release's only where that did not.
+EMULATOR_PACKAGE=qemu-user-static
 
-missing=""
-for p in $PACKAGES; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
-done
-
-if [ -n "$missing" ]; then
+install_missing() {
+    missing=""
+    for p in "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+    done
+    [ -n "$missing" ] || return 0
     SUDO=""
     [ "$(id -u)" -eq 0 ] || SUDO=sudo
     if ! dpkg --print-foreign-architectures | grep -qx i386; then
         $SUDO dpkg --add-architecture i386
     fi
     $SUDO apt-get update -q
+    # shellcheck disable=SC2086
     DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends $missing
-fi
+}
 
+# shellcheck disable=SC2086
+install_missing $PACKAGES
+"$ROOT/scripts/i386-emulator.sh"
+install_missing "$EMULATOR_PACKAGE"
 "$ROOT/scripts/wineprefix.sh"

@@ -8,23 +8,49 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 
 "$ROOT/scripts/setup.sh"
 
-# The i686 tree is the shipped saver and is always built; its Windows tests run
-# only where 32-bit Wine can start. The x86_64 tree runs the same code there.
-for tree in native x87 x86_64; do
-    "$ROOT/scripts/build.sh" "$tree"
-done
-
-wine_trees="x86_64"
-linux_trees="native x87"
-if can_run_win32; then
-    "$ROOT/scripts/build.sh" i686
-    wine_trees="$wine_trees i686"
-else
-    echo "note: this machine cannot start 32-bit programs; the i686 tree gets only its static checks"
-    # They need the saver alone, and neither Wine nor a display.
-    "$ROOT/scripts/build.sh" i686 saver
-    linux_trees="$linux_trees i686-static"
+# The i686 tree is the shipped saver.scr. Where 32-bit Wine starts, natively
+# or through QEMU's user-mode emulator, its Windows tests run it, and the
+# twins add nothing the shipped file's tests lack: the x87 tree's portable
+# tests run in the i686 tree in the real binary's x87 code, and the x86_64
+# build ships nothing, so only its saver is built, to keep that stand-in
+# building. Where 32-bit Wine cannot start, the x86_64 tree's Windows tests
+# stand in, the x87 tree runs the portable code as the shipped compiler
+# settings make it, and the i686 tree gets its static checks alone. The
+# native tree's sanitizers see what no Windows tree can.
+start=$(win32_start)
+if [ "$start" = none ] && grep -qsx enabled "$I386_ENTRY"; then
+    # A registered emulator that does not start Wine must not turn the suite
+    # into the stand-in's without a word.
+    echo "test.sh: QEMU's emulator is registered for 32-bit programs ($I386_ENTRY), but 32-bit Wine does not start" >&2
+    exit 1
 fi
+if [ "$start" = none ]; then
+    echo "note: this machine cannot start 32-bit programs; the x86_64 build stands in for the shipped one under Wine"
+    for tree in native x87 x86_64; do
+        "$ROOT/scripts/build.sh" "$tree"
+    done
+    # The static checks need the saver alone, and neither Wine nor a display.
+    "$ROOT/scripts/build.sh" i686 saver
+    wine_trees="x86_64"
+    linux_trees="native x87 i686-static"
+else
+    for tree in native i686; do
+        "$ROOT/scripts/build.sh" "$tree"
+    done
+    "$ROOT/scripts/build.sh" x86_64 saver
+    wine_trees="i686"
+    linux_trees="native i686-static"
+fi
+
+# A Windows tree's tests (those that CTest's further options pick) as below.
+wine_tests() {
+    tree="$1"
+    shift
+    "$ROOT/scripts/with-display.sh" ctest --test-dir "$BUILD_ROOT/$tree" --output-on-failure "$@" \
+        >"$BUILD_ROOT/ctest-$tree.txt" 2>&1 ||
+        "$ROOT/scripts/with-display.sh" ctest --test-dir "$BUILD_ROOT/$tree" --output-on-failure --rerun-failed "$@" \
+            >"$BUILD_ROOT/ctest-$tree-again.txt" 2>&1
+}
 
 # Runs the tests of one tree into its own file; fails when one fails. The
 # Windows trees run under Wine on the private display. A Wine program has
@@ -36,9 +62,9 @@ run_tree() {
     case "$1" in
         native|x87) ctest --test-dir "$BUILD_ROOT/$1" --output-on-failure >"$out" 2>&1 ;;
         i686-static) ctest --test-dir "$BUILD_ROOT/i686" --output-on-failure -L static >"$out" 2>&1 ;;
-        *) "$ROOT/scripts/with-display.sh" ctest --test-dir "$BUILD_ROOT/$1" --output-on-failure >"$out" 2>&1 ||
-            "$ROOT/scripts/with-display.sh" ctest --test-dir "$BUILD_ROOT/$1" --output-on-failure --rerun-failed \
-                >"$BUILD_ROOT/ctest-$1-again.txt" 2>&1 ;;
+        # Its static checks run beside it, in the Linux group.
+        i686) wine_tests "$1" -LE static ;;
+        *) wine_tests "$1" ;;
     esac
 }
 
@@ -89,6 +115,12 @@ for tree in $linux_trees $wine_trees; do
     fi
 done
 
+case "$start" in
+    native) echo "32-bit programs started natively: the Windows tests ran the shipped i686 saver" | tee -a "$log" ;;
+    emulated) echo "32-bit programs started through QEMU's user-mode emulator: the Windows tests ran the shipped i686 saver" |
+        tee -a "$log" ;;
+    *) echo "32-bit programs could not start: the Windows tests ran the x86_64 stand-in" | tee -a "$log" ;;
+esac
 [ -z "$again_notes" ] || echo "note: failed at first, passed when run again: $again_notes"
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ] || status=1

@@ -1,12 +1,20 @@
 #!/bin/sh
 # Creates the tests' Wine prefix once and makes faults end quietly: no crash
 # dialog and no debugger, so a crashing test program exits instead of hanging.
+# A prefix made while 32-bit programs could not start lacks its 32-bit half,
+# where 32-bit programs fail to load kernel32.dll; its stamp says so, and it
+# is made again once they can.
 set -eu
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 . "$ROOT/scripts/env.sh"
 
 STAMP="$WINEPREFIX/.saver-prefix-ready-2"
-[ -f "$STAMP" ] && exit 0
+WITH_32_BIT="32-bit programs: yes"
+halves="32-bit programs: no"
+! can_run_win32 || halves="$WITH_32_BIT"
+if [ -f "$STAMP" ] && { grep -qx "$WITH_32_BIT" "$STAMP" || [ "$halves" != "$WITH_32_BIT" ]; }; then
+    exit 0
+fi
 
 rm -rf "$WINEPREFIX"
 mkdir -p "$WINEPREFIX"
@@ -23,4 +31,4 @@ for view in 64 32; do
         /v Auto /t REG_SZ /d 1 /f /reg:$view >/dev/null 2>&1
 done
 "$WINESERVER" -w
-touch "$STAMP"
+echo "$halves" >"$STAMP"

@@ -94,10 +94,16 @@ def saver_windows():
     return xdotool("search", "--onlyvisible", "--name", "^Screen Saver$")
 
 
+def gl_window_left():
+    return subprocess.run([GL_WINDOW], capture_output=True, timeout=30).returncode == 0
+
+
 def saver_gone():
     """Waits until no full-screen saver window is left, neither the one Wine
-    keeps for a moment after its process, nor its X window."""
-    return host("gone", "15") == 0 and wait_for(lambda: not saver_windows(), 15)
+    keeps for a moment after its process, nor its X window, nor the X window
+    of its GL, which the next picture would otherwise take for the next
+    saver's."""
+    return host("gone", "15") == 0 and wait_for(lambda: not saver_windows() and not gl_window_left(), 15)
 
 
 def wait_for(predicate, seconds):
@@ -218,8 +224,12 @@ def picture_parts(rectangles, origin, scale):
 
 
 def model_drawn():
-    """The first frames are on the screen: a quick, coarse look."""
-    stats = picture_stats("12.5%")
+    """The first frames are on the screen: a quick, coarse look. A GL window
+    that goes while it is read is no picture yet."""
+    try:
+        stats = picture_stats("12.5%")
+    except subprocess.CalledProcessError:
+        return False
     return stats["red"] > stats["pixels"] // 200
 
 
