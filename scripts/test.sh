@@ -115,6 +115,16 @@ for tree in $linux_trees $wine_trees; do
     fi
 done
 
+# Where 32-bit Wine starts, the shipped file's Windows tests must all have
+# run: a tree that lists none, or a run that left some out, proves nothing.
+if [ "$start" != none ]; then
+    listed=$(ctest --test-dir "$BUILD_ROOT/i686" -N -LE static | sed -n 's/^Total Tests: //p')
+    ran=$(count_lines "$PASSED_LINE\|$FAILED_LINE" "$BUILD_ROOT/ctest-i686.txt")
+    if [ "${listed:-0}" -eq 0 ] || [ "$ran" -ne "$listed" ]; then
+        echo "the i686 tree lists ${listed:-no} Windows tests and ran $ran of them" | tee -a "$log"
+        status=1
+    fi
+fi
 case "$start" in
     native) echo "32-bit programs started natively: the Windows tests ran the shipped i686 saver" | tee -a "$log" ;;
     emulated) echo "32-bit programs started through QEMU's user-mode emulator: the Windows tests ran the shipped i686 saver" |

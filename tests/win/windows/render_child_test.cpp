@@ -41,12 +41,11 @@ std::set<WPARAM> TimersWithin(HWND window, DWORD milliseconds)
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < (ids.empty() ? TimerPatienceMs : milliseconds)) {
         MSG message;
-        while (PeekMessageA(&message, window, WM_TIMER, WM_TIMER, PM_REMOVE)) {
-            if (message.hwnd == window) {
-                ids.insert(message.wParam);
-            }
+        if (!PeekMessageA(&message, window, WM_TIMER, WM_TIMER, PM_REMOVE)) {
+            Sleep(1);
+        } else if (message.hwnd == window) {
+            ids.insert(message.wParam);
         }
-        Sleep(1);
     }
     return ids;
 }

@@ -89,21 +89,24 @@ void DiscardTestWindows(HWND saver, HWND parent)
     TakeQuit(&code);
 }
 
+// The time is checked at every message: where a frame takes longer than the
+// 1 ms timers (an emulated processor), the queue is never empty.
 void PumpMessages(DWORD milliseconds)
 {
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < milliseconds) {
         MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT) {
-                // Kept for the caller to see.
-                PostQuitMessage(static_cast<int>(message.wParam));
-                return;
-            }
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
+        if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            Sleep(1);
+            continue;
         }
-        Sleep(1);
+        if (message.message == WM_QUIT) {
+            // Kept for the caller to see.
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
     }
 }
 
