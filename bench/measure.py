@@ -62,6 +62,8 @@ SYSTEM_TIME_FIELD = 12
 TICKS = os.sysconf("SC_CLK_TCK")
 KIB_PER_MIB = 1024
 MS_PER_SECOND = 1000
+# Lines other than the fps reports kept to explain a run that went wrong.
+KEPT_LINES = 40
 RATE = re.compile(r"@ approx ([0-9.]+)fps, total ([0-9.]+)fps")
 MEASURES = [("first", "start to first frame", " (s)", "%.2f"), ("fps", "frames per second", "", "%.1f"),
             ("cpu_ms", "CPU per frame", " (ms)", "%.3f"), ("core", "share of a core", " (%)", "%.0f"),
@@ -95,11 +97,14 @@ def sample_peak(pid, record):
         time.sleep(SAMPLE_SECONDS)
 
 
-def read_reports(process, reports, first_frame):
-    """Notes the arrival time, the process's CPU time and the rates of each fps report."""
+def read_reports(process, reports, first_frame, other_lines):
+    """Notes the arrival time, the process's CPU time and the rates of each fps
+    report, and keeps the last of the other lines (Wine's own errors)."""
     for line in process.stderr:
         found = RATE.search(line)
         if not found:
+            other_lines.append(line)
+            del other_lines[:-KEPT_LINES]
             continue
         try:
             cpu = cpu_seconds(process.pid)
@@ -119,14 +124,15 @@ def covers_desktop():
 
 def run(command):
     """One run of one program: its measures (None without two fps reports) and how it ended."""
-    env = dict(os.environ, WINEDEBUG="-all,trace+fps")
+    env = dict(os.environ, WINEDEBUG="-all,err+all,trace+fps")
     started = time.time()
     process = subprocess.Popen(command, stderr=subprocess.PIPE, stdout=subprocess.DEVNULL, env=env, text=True)
     record = {"hwm_kb": 0}
     reports = []
+    other_lines = []
     first_frame = threading.Event()
     sampler = threading.Thread(target=sample_peak, args=(process.pid, record), daemon=True)
-    reader = threading.Thread(target=read_reports, args=(process, reports, first_frame), daemon=True)
+    reader = threading.Thread(target=read_reports, args=(process, reports, first_frame, other_lines), daemon=True)
     sampler.start()
     reader.start()
     covered = False
@@ -144,6 +150,11 @@ def run(command):
     reader.join(timeout=JOIN_TIMEOUT_SECONDS)
     sampler.join(timeout=JOIN_TIMEOUT_SECONDS)
     ending = {"by_key": by_key and first_frame.is_set(), "code": process.returncode, "covered": covered}
+    if not ending["by_key"] or process.returncode != 0:
+        # A figure left out needs its reason on record.
+        sys.stderr.write("%s ended %s, with %s; its last lines on stderr:\n%s" % (
+            " ".join(command[1:]), "by the key" if ending["by_key"] else "without the key", process.returncode,
+            "".join(other_lines) or "(none)\n"))
     if len(reports) < 2 or reports[0][1] is None or reports[-1][1] is None:
         return None, ending
     (first_time, first_cpu, _, _), (last_time, last_cpu, _, last_total) = reports[0], reports[-1]
