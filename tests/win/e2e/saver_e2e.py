@@ -499,6 +499,18 @@ def check_desktop(process, layout, what, since):
           "screen" % (what, LAYOUT_SECONDS, text(desktop)))
     origin = state["child"][:2] if state["child"] else desktop[:2]
     names = sorted(layout)
+
+    def every_monitor_drawn():
+        try:
+            parts = picture_parts([layout[name] for name in names], origin, MONITOR_SCALE)[1]
+        except subprocess.CalledProcessError:
+            return False
+        return all(stats is not None and stats["red"] > 0 for stats in parts) or process.poll() is not None
+
+    # Where a frame takes a third of a second (an emulated processor), the
+    # first one with the new views can come well after the windows cover the
+    # desktop: the pictures count from it.
+    wait_for(every_monitor_drawn, LAYOUT_SECONDS)
     faults = {name: [] for name in names}
     gl_sizes = set()
     start = time.time()
