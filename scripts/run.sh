@@ -9,8 +9,9 @@
 # It runs the shipped i686 saver where 32-bit programs start natively. Where
 # they start only through QEMU's user-mode emulator it runs the x86_64 build
 # of the same sources instead, at native speed: the model turns by frames, and
-# emulated, the saver draws about half as many. SAVER_TREE=i686 runs the
-# shipped file there all the same, SAVER_TREE=x86_64 the x86_64 build anywhere.
+# emulated, the saver draws far fewer (an eighth as many here). SAVER_TREE=i686
+# runs the shipped file there all the same, SAVER_TREE=x86_64 the x86_64 build
+# anywhere.
 # Usage: run.sh [--configure | --preview | --monitors]
 set -eu
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -30,8 +31,8 @@ start=$(win32_start)
 case "$start" in
     native) tree=i686 ;;
     emulated) tree=x86_64
-        echo "note: 32-bit programs start here only through QEMU's emulator, whose saver turns at about half" \
-            "speed; running the x86_64 build of the same sources at native speed (SAVER_TREE=i686 runs the shipped file)" ;;
+        echo "note: 32-bit programs start here only through QEMU's emulator, whose saver turns far" \
+            "slower; running the x86_64 build of the same sources at native speed (SAVER_TREE=i686 runs the shipped file)" ;;
     *) tree=x86_64; echo "note: this machine cannot start 32-bit programs; running the x86_64 build" ;;
 esac
 tree="${SAVER_TREE:-$tree}"
