@@ -15,8 +15,8 @@ saver file. Every program is ended the same way: a key press SECONDS after
 its first frame; one still running EXIT_GRACE_SECONDS later is killed, and the
 table counts how many ended by the key. It prints figures and judges none.
 
-With "monitors", on a display whose RandR outputs scripts/monitor-layout.sh
-can change (scripts/with-monitors.sh), it runs the saver alone, round after
+With "monitors", on a display whose RandR outputs scripts/lib/monitor-layout.sh
+can change (scripts/lib/with-monitors.sh), it runs the saver alone, round after
 round, on a desktop of three monitors and on one monitor of the same desktop
 rectangle, and prints the same measures, the share of a core and how often
 the saver window covered the desktop, then the ratio of several monitors to
@@ -41,7 +41,7 @@ else:
     # CLEAR_SWAP "-" leaves that reference out.
     PROGRAMS = [("saver /s", [WINE, SAVER, "/s"]), ("same scene", [WINE, SAME_SCENE]),
                 ("clear and swap", [WINE, CLEAR_SWAP])][:2 if CLEAR_SWAP == "-" else 3]
-LAYOUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scripts", "monitor-layout.sh")
+LAYOUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scripts", "lib", "monitor-layout.sh")
 # Three monitors of three shapes in a 1624x1368 desktop, and one monitor of
 # that size: the same pixels to cover, one view against three.
 DESKTOP = (1624, 1368)

@@ -12,7 +12,7 @@
 # Usage: bench.sh [SECONDS] [ROUNDS]
 set -eu
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
-. "$ROOT/scripts/env.sh"
+. "$ROOT/scripts/lib/env.sh"
 seconds="${1:-6}"
 rounds="${2:-5}"
 PROGRAMS=3
@@ -48,7 +48,7 @@ done
 # compiles the saver's code with, so the same-scene one runs the renderer's
 # code as the saver does.
 build_programs() {
-    "$ROOT/scripts/build.sh" "$1" saver >/dev/null
+    "$ROOT/scripts/lib/build.sh" "$1" saver >/dev/null
     cxx="$2"
     flags_file="$BUILD_ROOT/$1/CMakeFiles/saver_core.dir/flags.make"
     flags=$(sed -n 's/^CXX_FLAGS = //p' "$flags_file")
@@ -64,12 +64,12 @@ case "$tree" in
     *) wine="$WINE64"; build_programs x86_64 x86_64-w64-mingw32-g++-posix ;;
 esac
 echo "build: $tree"
-"$ROOT/scripts/with-display.sh" \
+"$ROOT/scripts/lib/with-display.sh" \
     timeout $((rounds * PROGRAMS * (seconds + RUN_MARGIN_SECONDS) + SETUP_MARGIN_SECONDS)) \
     python3 "$ROOT/bench/measure.py" "$wine" "$BUILD_ROOT/$tree/saver.scr" \
     "$bench/same_scene-$tree.exe" "$bench/minimal_gl-$tree.exe" "$seconds" "$rounds"
 echo
-"$ROOT/scripts/with-monitors.sh" \
+"$ROOT/scripts/lib/with-monitors.sh" \
     timeout $((rounds * LAYOUTS * (seconds + RUN_MARGIN_SECONDS) + SETUP_MARGIN_SECONDS)) \
     python3 "$ROOT/bench/measure.py" monitors "$wine" "$BUILD_ROOT/$tree/saver.scr" "$seconds" "$rounds"
 [ "$start" = emulated ] || exit 0
@@ -78,7 +78,7 @@ echo
 echo "build: i686, the shipped saver, emulated by QEMU: its own figures are the emulator's; its ratio to the" \
     "same scene, emulated too, is what compares"
 build_programs i686 i686-w64-mingw32-g++-posix
-"$ROOT/scripts/with-display.sh" \
+"$ROOT/scripts/lib/with-display.sh" \
     timeout $((rounds * EMULATED_PROGRAMS * (seconds + RUN_MARGIN_SECONDS) + SETUP_MARGIN_SECONDS)) \
     python3 "$ROOT/bench/measure.py" "$WINE32" "$BUILD_ROOT/i686/saver.scr" "$bench/same_scene-i686.exe" - \
     "$seconds" "$rounds"

@@ -14,7 +14,7 @@
 # Exit codes: 0 made, 2 not a git checkout with a commit, 1 anything else.
 set -eu
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
-. "$ROOT/scripts/env.sh"
+. "$ROOT/scripts/lib/env.sh"
 
 NOT_A_COMMIT=2
 TOOLCHAIN=cmake/mingw-i686.cmake

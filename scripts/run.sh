@@ -15,7 +15,7 @@
 # Usage: run.sh [--configure | --preview | --monitors]
 set -eu
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
-. "$ROOT/scripts/env.sh"
+. "$ROOT/scripts/lib/env.sh"
 
 mode="${1:---saver}"
 case "$mode" in
@@ -43,7 +43,7 @@ case "$tree" in
     *) echo "run.sh: SAVER_TREE is i686 or x86_64, not '$tree'" >&2; exit 2 ;;
 esac
 echo "running $tree/saver.scr"
-"$ROOT/scripts/build.sh" "$tree" saver saver_host >/dev/null
+"$ROOT/scripts/lib/build.sh" "$tree" saver saver_host >/dev/null
 saver="$BUILD_ROOT/$tree/saver.scr"
 host="$BUILD_ROOT/$tree/tests/win/e2e/saver_host.exe"
 
@@ -69,11 +69,11 @@ fi
 frames="$BUILD_ROOT/frames"
 rm -rf "$frames"
 mkdir -p "$frames"
-server="$ROOT/scripts/with-display.sh"
+server="$ROOT/scripts/lib/with-display.sh"
 if [ "$switch" = monitors ]; then
-    server="$ROOT/scripts/with-monitors.sh"
+    server="$ROOT/scripts/lib/with-monitors.sh"
     [ -z "${DISPLAY:-}" ] ||
         echo "note: the three monitors are an X server with no screen; the saver runs there and leaves stills"
 fi
-"$server" "$ROOT/scripts/headless-run.sh" "$switch" "$wine" "$saver" "$host" "$frames"
+"$server" "$ROOT/scripts/lib/headless-run.sh" "$switch" "$wine" "$saver" "$host" "$frames"
 echo "frames written to $frames"

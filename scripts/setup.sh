@@ -7,7 +7,7 @@
 set -eu
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
-. "$ROOT/scripts/env.sh"
+. "$ROOT/scripts/lib/env.sh"
 
 # Wine draws the GL of a child window into a composite-redirected X window
 # when it finds libXcomposite; without it, it falls back to a pixmap that no
@@ -44,6 +44,6 @@ install_missing() {
 
 # shellcheck disable=SC2086
 install_missing $PACKAGES
-"$ROOT/scripts/i386-emulator.sh"
+"$ROOT/scripts/lib/i386-emulator.sh"
 install_missing "$EMULATOR_PACKAGE"
-"$ROOT/scripts/wineprefix.sh"
+"$ROOT/scripts/lib/wineprefix.sh"

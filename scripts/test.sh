@@ -4,7 +4,7 @@
 # private virtual display. Exits non-zero when any test fails.
 set -eu
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
-. "$ROOT/scripts/env.sh"
+. "$ROOT/scripts/lib/env.sh"
 
 "$ROOT/scripts/setup.sh"
 
@@ -27,17 +27,17 @@ fi
 if [ "$start" = none ]; then
     echo "note: this machine cannot start 32-bit programs; the x86_64 build stands in for the shipped one under Wine"
     for tree in native x87 x86_64; do
-        "$ROOT/scripts/build.sh" "$tree"
+        "$ROOT/scripts/lib/build.sh" "$tree"
     done
     # The static checks need the saver alone, and neither Wine nor a display.
-    "$ROOT/scripts/build.sh" i686 saver
+    "$ROOT/scripts/lib/build.sh" i686 saver
     wine_trees="x86_64"
     linux_trees="native x87 i686-static"
 else
     for tree in native i686; do
-        "$ROOT/scripts/build.sh" "$tree"
+        "$ROOT/scripts/lib/build.sh" "$tree"
     done
-    "$ROOT/scripts/build.sh" x86_64 saver
+    "$ROOT/scripts/lib/build.sh" x86_64 saver
     wine_trees="i686"
     linux_trees="native i686-static"
 fi
@@ -46,9 +46,9 @@ fi
 wine_tests() {
     tree="$1"
     shift
-    "$ROOT/scripts/with-display.sh" ctest --test-dir "$BUILD_ROOT/$tree" --output-on-failure "$@" \
+    "$ROOT/scripts/lib/with-display.sh" ctest --test-dir "$BUILD_ROOT/$tree" --output-on-failure "$@" \
         >"$BUILD_ROOT/ctest-$tree.txt" 2>&1 ||
-        "$ROOT/scripts/with-display.sh" ctest --test-dir "$BUILD_ROOT/$tree" --output-on-failure --rerun-failed "$@" \
+        "$ROOT/scripts/lib/with-display.sh" ctest --test-dir "$BUILD_ROOT/$tree" --output-on-failure --rerun-failed "$@" \
             >"$BUILD_ROOT/ctest-$tree-again.txt" 2>&1
 }
 

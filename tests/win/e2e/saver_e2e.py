@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Runs the built saver under Wine as the system would and checks its
 command-line modes, windows, pictures and exit codes. The X display and the
-wineserver come from scripts/with-display.sh; for the group monitors, from
-scripts/with-monitors.sh, whose monitors this group changes while the saver
+wineserver come from scripts/lib/with-display.sh; for the group monitors, from
+scripts/lib/with-monitors.sh, whose monitors this group changes while the saver
 runs.
 Usage: saver_e2e.py GROUP WINE SAVER HOST [PASSWORD_STAND_IN]
 GROUP: table | preview | about | fullscreen | win98 | versions | monitors"""
@@ -28,7 +28,7 @@ VERSIONS = [("win95", True), ("win98", True), ("winme", True), ("nt40", False), 
             ("winxp", False), ("win7", False), ("win10", False)]
 # Where Wine keeps per-program settings, the reported Windows version among them.
 APP_DEFAULTS = "HKCU\\Software\\Wine\\AppDefaults\\"
-# The desktop of scripts/with-monitors.sh as Windows places it (the primary at
+# The desktop of scripts/lib/with-monitors.sh as Windows places it (the primary at
 # 0,0), each monitor by its RandR output as (left, top, right, bottom): one
 # left of the primary, at negative coordinates, and one portrait.
 MONITORS = {"DUMMY1": (-800, 0, 0, 600), "DUMMY0": (0, 0, 1024, 768), "DUMMY2": (1024, 0, 1624, 1000)}
@@ -49,7 +49,7 @@ MONITOR_SCALE = "25%"
 # A preview is one view: its red has no red-free band across it wider than
 # this share of the picture, as the black between views would be.
 ONE_VIEW_GAP = 0.05
-SCRIPTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "scripts")
+SCRIPTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "scripts", "lib")
 CAPTURE = os.path.join(SCRIPTS, "capture-gl.sh")
 GL_WINDOW = os.path.join(SCRIPTS, "gl-window.sh")
 MONITOR_LAYOUT = os.path.join(SCRIPTS, "monitor-layout.sh")

@@ -35,11 +35,11 @@ SMALL_FRAME_DEPTH = "8"
 NS_PER_DELAY_UNIT = 10_000_000
 SHORTEST_DELAY = 2
 NS_PER_SECOND = 1_000_000_000
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 
 
 def gl_window():
-    found = subprocess.run([os.path.join(ROOT, "scripts", "gl-window.sh")], capture_output=True, text=True)
+    found = subprocess.run([os.path.join(ROOT, "scripts", "lib", "gl-window.sh")], capture_output=True, text=True)
     return found.stdout.strip() if found.returncode == 0 else "root"
 
 

@@ -7,7 +7,7 @@
 # out building and the display.
 # Usage: headless-run.sh /s|/c|preview|monitors WINE SAVER HOST FRAMES
 set -eu
-ROOT=$(cd "$(dirname "$0")/.." && pwd)
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 switch="$1" wine="$2" saver="$3" host="$4" frames="$5"
 
 # Time for the first picture: a cold Wine start can take many seconds.
@@ -44,7 +44,7 @@ drawn() {
 }
 
 gl_drawn() {
-    window=$("$ROOT/scripts/gl-window.sh") || return 1
+    window=$("$ROOT/scripts/lib/gl-window.sh") || return 1
     drawn "$window"
 }
 
@@ -70,7 +70,7 @@ box_has_keyboard() {
 # Records SECONDS [--gif FILE] into FRAMES; a failed recording still lets the
 # saver be ended and its exit code shown.
 record() {
-    python3 "$ROOT/scripts/record-gl.py" "$frames" "$@" || echo "note: the recording failed" >&2
+    python3 "$ROOT/scripts/lib/record-gl.py" "$frames" "$@" || echo "note: the recording failed" >&2
 }
 
 case "$switch" in
@@ -100,7 +100,7 @@ else
         # number of monitors.
         listing=$("$wine" "$host" monitors) || true
         echo "$listing"
-        python3 "$ROOT/scripts/monitors-still.py" "$frames/monitors.png" "$listing" ||
+        python3 "$ROOT/scripts/lib/monitors-still.py" "$frames/monitors.png" "$listing" ||
             echo "note: no still of the monitors" >&2
         xdotool key space
     else

@@ -9,8 +9,8 @@
 # leaves out the X server.
 # Usage: wine-session.sh COMMAND [ARGS...]
 set -eu
-ROOT=$(cd "$(dirname "$0")/.." && pwd)
-. "$ROOT/scripts/env.sh"
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+. "$ROOT/scripts/lib/env.sh"
 
 END_TIMEOUT=30
 

@@ -5,8 +5,8 @@
 # where 32-bit programs fail to load kernel32.dll; its stamp says so, and it
 # is made again once they can.
 set -eu
-ROOT=$(cd "$(dirname "$0")/.." && pwd)
-. "$ROOT/scripts/env.sh"
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+. "$ROOT/scripts/lib/env.sh"
 
 STAMP="$WINEPREFIX/.saver-prefix-ready-2"
 WITH_32_BIT="32-bit programs: yes"

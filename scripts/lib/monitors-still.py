@@ -18,7 +18,7 @@ import tempfile
 
 NO_MONITOR = "gray40"
 FRAME_WIDTH = 2
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 
 
 def rectangles_of(words):
@@ -33,7 +33,7 @@ def main():
     if not rectangles or not children:
         sys.exit("monitors-still.py: no monitors or no render child in %r" % listing)
     origin = children[0][:2]
-    window = subprocess.run([os.path.join(ROOT, "scripts", "gl-window.sh")], capture_output=True, text=True,
+    window = subprocess.run([os.path.join(ROOT, "scripts", "lib", "gl-window.sh")], capture_output=True, text=True,
                             check=True).stdout.strip()
     info = subprocess.run(["xwininfo", "-id", window], capture_output=True, text=True, check=True).stdout
     x, y = (int(re.search(r"Absolute upper-left %s:\s*(-?\d+)" % axis, info).group(1)) for axis in "XY")

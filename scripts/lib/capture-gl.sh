@@ -4,7 +4,7 @@
 # model is), or the root when there is no GL window.
 # Usage: capture-gl.sh OUT.png
 set -eu
-ROOT=$(cd "$(dirname "$0")/.." && pwd)
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 out="$1"
-window=$("$ROOT/scripts/gl-window.sh" || echo root)
+window=$("$ROOT/scripts/lib/gl-window.sh" || echo root)
 import -silent -window "$window" "$out"

@@ -11,8 +11,8 @@
 # line and exits 0: the x86_64 build then stands in. Run by setup.sh after
 # the packages, since it looks for 32-bit Wine's loader.
 set -eu
-ROOT=$(cd "$(dirname "$0")/.." && pwd)
-. "$ROOT/scripts/env.sh"
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+. "$ROOT/scripts/lib/env.sh"
 
 BINFMT=/proc/sys/fs/binfmt_misc
 ENTRY="$I386_ENTRY"

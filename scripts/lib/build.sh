@@ -8,8 +8,8 @@
 # Exit codes: 0 built, 2 unknown tree, 3 the tree's compilers are not
 # installed, anything else from CMake or the build.
 set -eu
-ROOT=$(cd "$(dirname "$0")/.." && pwd)
-. "$ROOT/scripts/env.sh"
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+. "$ROOT/scripts/lib/env.sh"
 
 USAGE_ERROR=2
 TOOLS_MISSING=3

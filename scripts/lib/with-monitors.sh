@@ -11,7 +11,7 @@
 # Leaves out any window manager and the machine's input devices.
 # Usage: with-monitors.sh COMMAND [ARGS...]
 set -eu
-ROOT=$(cd "$(dirname "$0")/.." && pwd)
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 
 # Outputs as X places them; DUMMY0 is the dummy driver's primary.
 DESKTOP="DUMMY1=800x600+0+0 DUMMY0=1024x768+800+0 DUMMY2=600x1000+1824+0"
@@ -87,7 +87,7 @@ done
 export DISPLAY=":$(head -1 "$workdir/display")"
 
 # shellcheck disable=SC2086
-"$ROOT/scripts/monitor-layout.sh" $DESKTOP
+"$ROOT/scripts/lib/monitor-layout.sh" $DESKTOP
 status=0
-"$ROOT/scripts/wine-session.sh" "$@" || status=$?
+"$ROOT/scripts/lib/wine-session.sh" "$@" || status=$?
 exit $status
