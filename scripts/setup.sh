@@ -13,14 +13,12 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 # when it finds libXcomposite; without it, it falls back to a pixmap that no
 # screenshot can read. Xorg's dummy driver gives the desktop of several
 # monitors that xrandr changes while the saver runs.
-PACKAGES="cmake make g++ googletest python3 binutils git
+PACKAGES="cmake make g++ googletest python3 binutils git debootstrap
 g++-mingw-w64-i686-posix binutils-mingw-w64-i686
-wine wine32:i386 wine64
-libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386
-libxcomposite1:i386 libxcomposite1
-xvfb xdotool x11-utils imagemagick
+$WINE_PACKAGES
+xvfb xdotool x11-utils imagemagick libxres1
 xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
-g++-mingw-w64-x86-64-posix libgl1 libglx-mesa0 libgl1-mesa-dri
+g++-mingw-w64-x86-64-posix
 g++-i686-linux-gnu"
 # The x87 tree's emulator; i386-emulator.sh installs a newer one where
 # 32-bit Wine needs it, so this is the release's only where that did not.
@@ -47,3 +45,4 @@ install_missing $PACKAGES
 "$ROOT/scripts/lib/i386-emulator.sh"
 install_missing "$EMULATOR_PACKAGE"
 "$ROOT/scripts/lib/wineprefix.sh"
+"$ROOT/scripts/lib/wine10-root.sh"

@@ -58,6 +58,8 @@ if [ -n "$toolchain" ]; then
     fi
     set -- -DCMAKE_TOOLCHAIN_FILE="$toolchain" "$@"
 fi
-cmake -S "$ROOT" -B "$dir" -DBUILD_TESTING=ON "$@" >/dev/null
+# The tests' Python is Debian's, which set-up installs: the Wine 10 root has
+# it at the same path, and a tree records the full path of the one it found.
+cmake -S "$ROOT" -B "$dir" -DBUILD_TESTING=ON -DPython3_EXECUTABLE=/usr/bin/python3 "$@" >/dev/null
 # shellcheck disable=SC2086
 cmake --build "$dir" -j"$(nproc)" ${targets:+--target $targets}

@@ -10,6 +10,18 @@ WINE32=/usr/lib/wine/wine
 WINESERVER=/usr/lib/wine/wineserver
 BUILD_ROOT="${SAVER_BUILD_DIR:-$ROOT/build}"
 
+# Wine with Mesa's GL for both architectures and the X libraries Wine
+# recommends, as a user's Wine has them: without libXi in a 32-bit process,
+# Wine 10 cannot clip the cursor to a full-screen window and keeps posting
+# itself the request, so the saver's thread handles nothing else.
+X_LIBRARIES="libxcomposite1 libxcursor1 libxfixes3 libxi6 libxinerama1 libxrandr2 libxrender1 libxxf86vm1"
+WINE_PACKAGES="wine wine32:i386 wine64 libgl1 libglx-mesa0 libgl1-mesa-dri libgl1:i386 libglx-mesa0:i386
+libgl1-mesa-dri:i386 $X_LIBRARIES $(for p in $X_LIBRARIES; do printf '%s:i386 ' "$p"; done)"
+
+# The Debian 13 root with the second Wine (wine10-root.sh makes it, in-root.sh
+# runs commands in it): once per machine, outside any checkout.
+WINE10_ROOT="${SAVER_WINE10_ROOT:-/var/lib/saver/trixie}"
+
 # 32-bit Wine needs a kernel that starts 32-bit Linux programs, or QEMU's
 # user-mode emulator registered for them (setup.sh does that where it can);
 # with neither, only the 64-bit build can run here.

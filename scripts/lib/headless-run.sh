@@ -44,7 +44,7 @@ drawn() {
 }
 
 gl_drawn() {
-    window=$("$ROOT/scripts/lib/gl-window.sh") || return 1
+    window=$("$ROOT/scripts/lib/gl-window.py") || return 1
     drawn "$window"
 }
 

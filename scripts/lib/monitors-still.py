@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Saves one still of every monitor of the current X display to OUT.png:
-what the saver's GL window (found by gl-window.sh) shows within each
+what the saver's GL window (found by gl-window.py) shows within each
 monitor's rectangle, placed as on the desktop, with a grey frame around each
 monitor and grey where no monitor is. LISTING is what `saver_host monitors`
 prints while the saver runs: the monitors' rectangles after the colon of its
@@ -33,7 +33,7 @@ def main():
     if not rectangles or not children:
         sys.exit("monitors-still.py: no monitors or no render child in %r" % listing)
     origin = children[0][:2]
-    window = subprocess.run([os.path.join(ROOT, "scripts", "lib", "gl-window.sh")], capture_output=True, text=True,
+    window = subprocess.run([os.path.join(ROOT, "scripts", "lib", "gl-window.py")], capture_output=True, text=True,
                             check=True).stdout.strip()
     info = subprocess.run(["xwininfo", "-id", window], capture_output=True, text=True, check=True).stdout
     x, y = (int(re.search(r"Absolute upper-left %s:\s*(-?\d+)" % axis, info).group(1)) for axis in "XY")

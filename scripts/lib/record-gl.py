@@ -6,7 +6,7 @@ each fifth of that time, and with --gif an animated GIF as well: the GL window
 captured as fast as ImageMagick's import can, scaled down, with the moment of
 each capture noted, so each GIF frame is held for as long as it really was the
 latest picture and the GIF plays at the speed the saver ran. The window is
-found once (gl-window.sh; the root when there is none). Leaves out starting,
+found once (gl-window.py; the root when there is none). Leaves out starting,
 waiting for and ending the saver.
 Usage: record-gl.py OUTDIR SECONDS [--gif FILE]"""
 import argparse
@@ -39,7 +39,7 @@ ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)
 
 
 def gl_window():
-    found = subprocess.run([os.path.join(ROOT, "scripts", "lib", "gl-window.sh")], capture_output=True, text=True)
+    found = subprocess.run([os.path.join(ROOT, "scripts", "lib", "gl-window.py")], capture_output=True, text=True)
     return found.stdout.strip() if found.returncode == 0 else "root"
 
 

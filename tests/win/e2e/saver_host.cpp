@@ -26,7 +26,8 @@
 //   saver_host monitors - prints the number of monitors the system reports
 //     and each monitor's rectangle on the desktop; then, while a full-screen
 //     saver runs, the rectangles of its window and of its render child on
-//     the desktop; exits with the number of monitors.
+//     the desktop, and while a preview runs in this host's window, the
+//     rectangle of its window; exits with the number of monitors.
 // preview and about exit 0 when every check held and print what failed.
 #include <windows.h>
 #include <stdio.h>
@@ -41,6 +42,7 @@ const DWORD MsPerSecond = 1000;
 const DWORD OrphanEndMs = 3000;
 // Exit code of a saver that the host had to end.
 const UINT TerminatedCode = 98;
+const char PreviewHostTitle[] = "Preview host";
 const char HeldWindowTitle[] = "Preview host (held)";
 
 static int failures = 0;
@@ -115,7 +117,7 @@ template <typename Find> static HWND WaitForWindow(Find find)
 
 static int Preview(const char* saver, const char* tail, DWORD holdMs)
 {
-    HWND parent = MakeWindow("Preview host");
+    HWND parent = MakeWindow(PreviewHostTitle);
     PROCESS_INFORMATION process = {};
     if (!StartSaver(saver, tail, parent, &process)) {
         printf("FAIL: CreateProcess\n");
@@ -321,6 +323,13 @@ static int Monitors()
             printf(" child");
             PrintRect(&area);
         }
+        printf("\n");
+    }
+    HWND host = FindWindowA("STATIC", PreviewHostTitle);
+    HWND preview = host ? FindWindowExA(host, nullptr, "WindowsScreenSaverClass", "Preview") : nullptr;
+    if (preview && GetWindowRect(preview, &area)) {
+        printf("preview");
+        PrintRect(&area);
         printf("\n");
     }
     return count;
