@@ -1,19 +1,23 @@
 #!/usr/bin/env python3
-"""Runs the saver (full screen, /s) and two references in turn under Wine on
-the current X display, round after round (saver, same scene, clear and swap,
-saver, ...), and prints for each program the median and the range over the
-rounds of:
+"""Runs the saver (full screen, /s) and three references in turn under Wine on
+the current X display, round after round (saver, same scene in a child window,
+same scene in a top-level window, clear and swap, saver, ...), and prints for
+each program the median and the range over the rounds of:
 - start to first frame: from process start to the first buffer swap, which
   Wine's "fps" trace channel reports at once (and again every 1.5 s after);
 - frames per second: the mean of the rates those later reports give;
 - CPU time per frame: user + system time of the Wine process (/proc/PID/stat)
   from the first report to the last, over the frames swapped in between (the
   trace's running mean rate times that time), so start-up is left out;
+- share of a core: that CPU time over that wall time;
 - peak memory: VmHWM of that process;
 then the saver's ratio to each reference (of the medians) and the size of the
-saver file. Every program is ended the same way: a key press SECONDS after
-its first frame; one still running EXIT_GRACE_SECONDS later is killed, and the
-table counts how many ended by the key. It prints figures and judges none.
+saver file. The headline is the ratio to the same scene in a child window,
+the saver's own window structure, which Wine draws at a cost of its own; the
+top-level reference beside it keeps that cost visible. Every program is ended
+the same way: a key press SECONDS after its first frame; one still running
+EXIT_GRACE_SECONDS later is killed, and the table counts how many ended by the
+key. It prints figures and judges none.
 
 With "monitors", on a display whose RandR outputs scripts/lib/monitor-layout.sh
 can change (scripts/lib/with-monitors.sh), it runs the saver alone, round after
@@ -21,7 +25,7 @@ round, on a desktop of three monitors and on one monitor of the same desktop
 rectangle, and prints the same measures, the share of a core and how often
 the saver window covered the desktop, then the ratio of several monitors to
 one.
-Usage: measure.py WINE SAVER SAME_SCENE CLEAR_SWAP|- SECONDS ROUNDS
+Usage: measure.py WINE SAVER SAME_SCENE_CHILD SAME_SCENE CLEAR_SWAP|- SECONDS ROUNDS
        measure.py monitors WINE SAVER SECONDS ROUNDS"""
 import os
 import re
@@ -36,11 +40,12 @@ if MONITORS:
     WINE, SAVER = sys.argv[2:4]
     SECONDS, ROUNDS = int(sys.argv[4]), int(sys.argv[5])
 else:
-    WINE, SAVER, SAME_SCENE, CLEAR_SWAP = sys.argv[1:5]
-    SECONDS, ROUNDS = int(sys.argv[5]), int(sys.argv[6])
-    # CLEAR_SWAP "-" leaves that reference out.
-    PROGRAMS = [("saver /s", [WINE, SAVER, "/s"]), ("same scene", [WINE, SAME_SCENE]),
-                ("clear and swap", [WINE, CLEAR_SWAP])][:2 if CLEAR_SWAP == "-" else 3]
+    WINE, SAVER, SAME_SCENE_CHILD, SAME_SCENE, CLEAR_SWAP = sys.argv[1:6]
+    SECONDS, ROUNDS = int(sys.argv[6]), int(sys.argv[7])
+    # The first reference is the headline's; CLEAR_SWAP "-" leaves that one out.
+    PROGRAMS = [("saver /s", [WINE, SAVER, "/s"]), ("scene in a child", [WINE, SAME_SCENE_CHILD]),
+                ("scene top-level", [WINE, SAME_SCENE]),
+                ("clear and swap", [WINE, CLEAR_SWAP])][:3 if CLEAR_SWAP == "-" else 4]
 LAYOUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scripts", "lib", "monitor-layout.sh")
 # Three monitors of three shapes in a 1624x1368 desktop, and one monitor of
 # that size: the same pixels to cover, one view against three.
@@ -70,6 +75,8 @@ MEASURES = [("first", "start to first frame", " (s)", "%.2f"), ("fps", "frames p
             ("hwm", "peak memory", " (MiB)", "%.1f")]
 COLUMN = 24
 LABEL = 26
+# The headline's measure: what the saver costs per frame beyond its like.
+HEADLINE_MEASURE = "cpu_ms"
 
 
 def cpu_seconds(pid):
@@ -182,8 +189,9 @@ def row(label, cells):
     print(("%-*s" % (LABEL, label) + "".join("%-*s" % (COLUMN, cell) for cell in cells)).rstrip())
 
 
-def table(names, results, endings, ratio_title):
-    """The measures of each program and the first one's ratio to the others."""
+def table(names, results, endings, ratio_title, headline=False):
+    """The measures of each program and the first one's ratio to the others,
+    with the headline, the ratio to the second, first if asked."""
     print()
     row("", names)
     row("", ["median (min-max)"] * len(names))
@@ -198,6 +206,12 @@ def table(names, results, endings, ratio_title):
 
     print()
     first, others = names[0], names[1:]
+    if headline:
+        label = next(label for key, label, _, _ in MEASURES if key == HEADLINE_MEASURE)
+        print("headline: %s, %s to %s: %s" % (label, first, others[0], ratio(
+            [result[HEADLINE_MEASURE] for result in results[first]],
+            [result[HEADLINE_MEASURE] for result in results[others[0]]])))
+        print()
     row(ratio_title, ["to " + name for name in others])
     for key, label, _, _ in MEASURES:
         ours = [result[key] for result in results[first]]
@@ -235,7 +249,7 @@ def main():
     runs = [(name, lambda: None, command) for name, command in PROGRAMS]
     print("%d rounds, each program drawing for %d s after its first frame, in turn: %s"
           % (ROUNDS, SECONDS, ", ".join(name for name, _, _ in runs)))
-    table([name for name, _, _ in runs], *measure_rounds(runs), "saver's ratio (medians)")
+    table([name for name, _, _ in runs], *measure_rounds(runs), "saver's ratio (medians)", headline=True)
     print()
     print("saver file: %s, %d bytes" % (SAVER, os.path.getsize(SAVER)))
 
