@@ -21,7 +21,6 @@ exec unshare --mount --propagation private sh -c '
     mount -t proc proc "$target/proc"
     mount --rbind /sys "$target/sys"
     mount --bind "$checkout" "$target$checkout"
-    cd "$target$checkout"
     exec chroot "$target" env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 \
         ${SAVER_BUILD_DIR:+SAVER_BUILD_DIR="$SAVER_BUILD_DIR"} sh -c "cd \"\$0\" && exec \"\$@\"" "$checkout" "$@"' \
     sh "$WINE10_ROOT" "$ROOT" "$@"
