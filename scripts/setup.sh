@@ -8,6 +8,7 @@ set -eu
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 . "$ROOT/scripts/lib/env.sh"
+. "$ROOT/scripts/lib/apt.sh"
 
 # Wine draws the GL of a child window into a composite-redirected X window
 # when it finds libXcomposite; without it, it falls back to a pixmap that no
@@ -35,9 +36,9 @@ install_missing() {
     if ! dpkg --print-foreign-architectures | grep -qx i386; then
         $SUDO dpkg --add-architecture i386
     fi
-    $SUDO apt-get update -q
+    apt_update
     # shellcheck disable=SC2086
-    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q --no-install-recommends $missing
+    apt_install $missing
 }
 
 # shellcheck disable=SC2086

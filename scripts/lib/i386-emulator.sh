@@ -13,6 +13,7 @@
 set -eu
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 . "$ROOT/scripts/lib/env.sh"
+. "$ROOT/scripts/lib/apt.sh"
 
 BINFMT=/proc/sys/fs/binfmt_misc
 ENTRY="$I386_ENTRY"
@@ -79,10 +80,9 @@ install_backports_emulator() {
     [ -n "$codename" ] || return 1
     if ! grep -rqs -- "$codename-backports" /etc/apt/sources.list /etc/apt/sources.list.d; then
         write_backports_entry "$codename" || return 1
-        apt-get update -q >/dev/null
+        apt_update
     fi
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
-        -t "$codename-backports" "$PACKAGE" >/dev/null
+    apt_install --from "$codename-backports" "$PACKAGE" >/dev/null
 }
 
 if [ -z "$(registered_emulator)" ] && can_run_win32; then

@@ -66,7 +66,8 @@ fi
 # shellcheck disable=SC2086
 "$ROOT/scripts/lib/in-root.sh" sh -c '
     dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
-    apt-get update -q && DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "$@"' \
-    sh $wanted >>"$WINE10_ROOT.log" 2>&1 || cannot "its packages do not install; see $WINE10_ROOT.log"
+    . "$0"
+    apt_update && apt_install "$@"' \
+    "$ROOT/scripts/lib/apt.sh" $wanted >>"$WINE10_ROOT.log" 2>&1 || cannot "its packages do not install; see $WINE10_ROOT.log"
 echo "$wanted" >"$STAMP"
 "$ROOT/scripts/lib/in-root.sh" "$ROOT/scripts/lib/wineprefix.sh"

@@ -1,0 +1,75 @@
+# Sourced by set-up's scripts, on the machine and in the Wine 10 root:
+# apt that survives an archive in mid-sync. An index that cannot be read
+# (one of many, for hours at a time) does not stop set-up; an install that
+# fails on the mixed versions such a gap leaves is tried once more with the
+# release's own suite preferred. Only a package that cannot be had at all
+# stops it, named in one line. Callers set SUDO ("" or "sudo").
+
+APT_TRIES=3
+APT_RETRY_SECONDS="${SAVER_APT_RETRY_SECONDS:-5}"
+
+apt_release() {
+    sed -n 's/^VERSION_CODENAME=//p' /etc/os-release
+}
+
+# apt-get update, tried a few times. Indexes that still fail are named in one
+# line each and the lists that were read are used. Once per shell: set-up
+# installs in two steps.
+apt_update() {
+    [ -z "${APT_UPDATED:-}" ] || return 0
+    APT_UPDATED=1
+    out=$(mktemp)
+    try=1
+    while :; do
+        if ${SUDO:-} apt-get update -q >"$out" 2>&1; then
+            rm -f "$out"
+            return 0
+        fi
+        [ "$try" -lt "$APT_TRIES" ] || break
+        sleep $((APT_RETRY_SECONDS * try))
+        try=$((try + 1))
+    done
+    # "Err:6 http://HOST/debian-security bookworm-security/main i386 Packages"
+    sed -n 's/^Err:[0-9]* [^ ]* \(.*\)$/\1/p' "$out" | sort -u | while read -r index; do
+        echo "note: the archive's index $index could not be read after $APT_TRIES tries; installing from the others"
+    done
+    grep -q '^Err:' "$out" || { cat "$out" >&2; echo "note: apt-get update failed ($out above); installing from the lists there are"; }
+    rm -f "$out"
+    return 0
+}
+
+# Installs packages without recommends. With --from SUITE, takes them from
+# that suite (the backports, say). A failed install is tried once more with
+# the release's own suite preferred for everything it pulls in; a package
+# that has no version to install at all stops set-up.
+# Usage: apt_install [--from SUITE] PACKAGE...
+apt_install() {
+    suite=""
+    if [ "$1" = --from ]; then
+        suite="$2"
+        shift 2
+    fi
+    # shellcheck disable=SC2086
+    DEBIAN_FRONTEND=noninteractive ${SUDO:-} apt-get install -y -q --no-install-recommends \
+        ${suite:+-t "$suite"} "$@" && return 0
+    release=$(apt_release)
+    echo "note: the install failed; trying once more with $release's own packages preferred"
+    named=""
+    for p in "$@"; do
+        named="$named $p${suite:+/$suite}"
+    done
+    # shellcheck disable=SC2086
+    DEBIAN_FRONTEND=noninteractive ${SUDO:-} apt-get install -y -q --no-install-recommends \
+        -t "$release" $named && return 0
+    unavailable=""
+    for p in "$@"; do
+        candidate=$(apt-cache policy "$p" 2>/dev/null | sed -n 's/^ *Candidate: //p')
+        case "$candidate" in "" | "(none)") unavailable="$unavailable $p" ;; esac
+    done
+    if [ -n "$unavailable" ]; then
+        echo "set-up stops: no version of$unavailable can be had from the archive" >&2
+    else
+        echo "set-up stops: apt cannot install$named together (see above)" >&2
+    fi
+    return 1
+}
