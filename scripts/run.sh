@@ -47,19 +47,16 @@ echo "running $tree/saver.scr"
 saver="$BUILD_ROOT/$tree/saver.scr"
 host="$BUILD_ROOT/$tree/tests/win/e2e/saver_host.exe"
 
-run_mode() {
-    if [ "$switch" = preview ]; then
-        "$wine" "$host" preview "$saver" "/p %u" 10000
-    else
-        "$wine" "$saver" "$switch"
-    fi
-}
-
 if [ "$switch" != monitors ] && [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
-    # A desktop's own window manager places and focuses the windows.
-    wine_manages_windows Y
+    if [ "$switch" = preview ]; then
+        set -- "$wine" "$host" preview "$saver" "/p %u" 10000
+    else
+        set -- "$wine" "$saver" "$switch"
+    fi
+    # A session of its own, so that no test run's programs or registry meet
+    # it; a desktop's own window manager places and focuses the windows.
     status=0
-    run_mode || status=$?
+    SAVER_WINE_MANAGED=Y "$ROOT/scripts/lib/wine-session.sh" "$@" || status=$?
     echo "saver exit code: $status"
     exit 0
 fi

@@ -1,6 +1,8 @@
 #!/bin/sh
-# Runs a command with a private virtual X display (Xvfb with GLX) and one
-# wineserver kept alive for its whole length, then ends both.
+# Runs a command with a private virtual X display (Xvfb with GLX) and a Wine
+# session of its own (wine-session.sh: a prefix copied from the prepared one,
+# and one wineserver kept alive for the command's whole length), then ends
+# both. Another run's programs and registry are never touched.
 # Usage: with-display.sh COMMAND [ARGS...]
 set -eu
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
@@ -17,7 +19,6 @@ START_TIMEOUT_TENTHS=100
 workdir=$(mktemp -d "${TMPDIR:-/tmp}/saver-xvfb.XXXXXX")
 xvfb_pid=""
 cleanup() {
-    "$WINESERVER" -k >/dev/null 2>&1 || true
     if [ -n "$xvfb_pid" ]; then
         kill "$xvfb_pid" 2>/dev/null || true
         wait "$xvfb_pid" 2>/dev/null || true
@@ -39,12 +40,6 @@ until [ -s "$workdir/display" ]; do
 done
 export DISPLAY=":$(head -1 "$workdir/display")"
 
-"$WINESERVER" -p >/dev/null 2>&1 || true
-# The first program of a new wineserver starts Wine's background services;
-# start them here, detached from the command's output, so they do not hold
-# its pipes open (ctest would wait on them until its time-out). That first
-# program also tells Wine that no window manager runs on this display.
-wine_manages_windows N
 status=0
-"$@" || status=$?
+"$ROOT/scripts/lib/wine-session.sh" "$@" || status=$?
 exit $status
