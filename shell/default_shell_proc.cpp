@@ -17,16 +17,27 @@ const LRESULT AutoPlayAllow = 0;
 const LRESULT PasswordPass = 1;
 // WM_SETCURSOR's answer: the cursor has been dealt with.
 const LRESULT CursorHandled = 1;
-// A move this far in one step is no hand's first: the system moves the
-// pointer so when a monitor goes or the desktop's corner moves, and Wine
-// shows the new desktop up to a second after the move. Such a jump closes
-// only when no display change follows within HeldJumpMs, or at once when
-// the pointer moves on.
+// The system moves the pointer when a monitor goes or the desktop's corner
+// moves, and the saver may learn of the move and of the change in either
+// order: Windows moves the pointer after it shows the new desktop, Wine
+// shows the new desktop up to a second after the move. So a move this far
+// in one step, which is no hand's first, closes only when no display change
+// follows within HeldJumpMs, or at once when the pointer moves on; and any
+// move within SettleMs after a display change is the system's.
 const UINT JumpDistance = 64;
 const DWORD HeldJumpMs = 1500;
+const DWORD SettleMs = 1500;
+
+// A close asked for by any rule, or refused by the password check, ends
+// what a held jump was waiting for.
+static void DropHeldJump()
+{
+    shellState.heldJumpWindow = nullptr;
+}
 
 static void PostClose(HWND window)
 {
+    DropHeldJump();
     PostMessageA(window, WM_CLOSE, 0, 0);
 }
 
@@ -65,21 +76,27 @@ static void ApplyMouseRule(HWND window)
         return;
     }
     shellState.mouseReference = position;
+    if (shellState.settlingDesktop && GetTickCount() - shellState.desktopChangeTick < SettleMs) {
+        return;
+    }
+    shellState.settlingDesktop = FALSE;
     if (distance > JumpDistance && shellState.heldJumpWindow == nullptr) {
         shellState.heldJumpWindow = window;
         shellState.heldJumpTick = GetTickCount();
         return;
     }
-    shellState.heldJumpWindow = nullptr;
     PostClose(window);
 }
 
 // Not the user: a monitor that went, or a desktop whose corner moved, moves
-// the pointer too. Moves count from where it is now.
+// the pointer too, before or after the saver sees the change. Moves count
+// from where it is now, and from where it settles.
 static void RestartMouseRule()
 {
     shellState.mouseReference = ReadCursor();
-    shellState.heldJumpWindow = nullptr;
+    shellState.settlingDesktop = TRUE;
+    shellState.desktopChangeTick = GetTickCount();
+    DropHeldJump();
 }
 
 // The close and cursor rules, by message.
@@ -135,7 +152,6 @@ void ConfirmHeldJump()
 {
     if (shellState.heldJumpWindow != nullptr && GetTickCount() - shellState.heldJumpTick >= HeldJumpMs) {
         PostClose(shellState.heldJumpWindow);
-        shellState.heldJumpWindow = nullptr;
     }
 }
 
@@ -151,6 +167,7 @@ LRESULT CALLBACK DefaultShellProc(HWND window, UINT message, WPARAM wParam, LPAR
         }
         // Refused: further moves count from where the cursor is now.
         shellState.mouseReference = ReadCursor();
+        DropHeldJump();
         return 0;
     case PasswordQueryMessage:
         if (!shellState.isWin9xFamily) {

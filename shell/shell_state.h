@@ -24,6 +24,10 @@ struct ShellState {
     // close is for (null when none is held) and when it came.
     HWND heldJumpWindow;
     DWORD heldJumpTick;
+    // A display change was seen at desktopChangeTick, and the pointer may
+    // still be moved for it.
+    BOOL settlingDesktop;
+    DWORD desktopChangeTick;
     // Input method, detached while the saver window exists.
     HMODULE imeLibrary;
     ImmAssociateContextEntry associateContextEntry;

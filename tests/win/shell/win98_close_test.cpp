@@ -25,7 +25,11 @@ TEST_F(Win98Family, AutoPlayWithoutProviderAnswersZeroAndCloses)
 TEST_F(Win98Provider, RefusalKeepsTheWindowAndTakesTheCursorAfresh)
 {
     script(StandInAnswerAtOnce, 0);
+    // A bump held as a jump, then a close refused: nothing is left to
+    // ask again for.
     ASSERT_TRUE(MoveCursorTo(HomeX + 40, HomeY + 30));
+    DefaultShellProc(window, WM_MOUSEMOVE, 0, 0);
+    ASSERT_EQ(shellState.heldJumpWindow, window);
     DWORD before = GetTickCount();
     EXPECT_EQ(DefaultShellProc(window, WM_CLOSE, 0, 0), 0);
     DWORD after = GetTickCount();
@@ -36,6 +40,7 @@ TEST_F(Win98Provider, RefusalKeepsTheWindowAndTakesTheCursorAfresh)
     EXPECT_EQ(shellState.mouseReference.y, HomeY + 30);
     EXPECT_LE(shellState.lastCheckTick - before, after - before);
     EXPECT_EQ(GetCursor(), nullptr);
+    EXPECT_EQ(shellState.heldJumpWindow, nullptr);
     EXPECT_EQ(Record().verifyCalls, 1);
     EXPECT_EQ(Record().lastWindow, window);
     // The query passed the window's procedure with the check under way.

@@ -5,6 +5,7 @@
 #include "render/render_child.h"
 #include "render/render_state.h"
 #include "render/gl_context.h"
+#include "shell/default_shell_proc.h"
 #include "shell/shell_state.h"
 #include "tests/win/windows/windows_test_support.h"
 
@@ -19,6 +20,8 @@ const int SaverHeight = 240;
 // Well away from the test windows, so real moves never land on them.
 const LONG CursorHomeX = 600;
 const LONG CursorHomeY = 500;
+// Longer than any wait the close rules make for the system's pointer moves.
+const DWORD SettledMs = 10000;
 
 struct Viewport {
     GLint x, y, width, height;
@@ -291,8 +294,8 @@ TEST_F(RenderChildTest, CloseFromPictureWaitsForPasswordCheckOn9xFamily)
 // A desktop that is no longer the one the saver covers, found by the saver
 // window's timer, by a display-change message or at a pointer move: the
 // saver window (still topmost) and the child cover the real desktop, and
-// the pointer's jump with the change closes nothing, while a move after it
-// still does.
+// the pointer's jump with the change closes nothing, nor does the system's
+// move that Windows makes after it, while a move once it settled does.
 TEST_F(RenderChildTest, FullScreenFollowsAChangedDesktop)
 {
     const Desktop real = ReadDesktop();
@@ -325,7 +328,13 @@ TEST_F(RenderChildTest, FullScreenFollowsAChangedDesktop)
         EXPECT_EQ(shellState.mouseReference.x, CursorHomeX) << "message " << finder;
         SetWindowPos(saver, nullptr, 0, 0, SaverWidth, SaverHeight, SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    ASSERT_TRUE(PutCursor(CursorHomeX + 10, CursorHomeY));
+    ASSERT_TRUE(PutCursor(CursorHomeX + 300, CursorHomeY + 200));
+    SendMessageA(child, WM_MOUSEMOVE, 0, 0);
+    shellState.heldJumpTick -= SettledMs;
+    ConfirmHeldJump();
+    EXPECT_EQ(TakePostedCloses(child) + TakePostedCloses(saver), 0) << "the system's move after the change";
+    shellState.desktopChangeTick -= SettledMs;
+    ASSERT_TRUE(PutCursor(CursorHomeX + 310, CursorHomeY + 200));
     SendMessageA(child, WM_MOUSEMOVE, 0, 0);
     EXPECT_EQ(TakePostedCloses(child), 1);
 }
