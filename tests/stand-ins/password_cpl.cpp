@@ -6,7 +6,8 @@
 // An answer may also come from the environment, for a saver that runs as
 // its own process.
 // Loads and unloads are counted in the process environment, since the
-// module's own memory is gone once it is freed.
+// module's own memory is gone once it is freed, and for a saver run as its
+// own process also written to a log file that the tests read.
 #include <windows.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -28,14 +29,35 @@ static void CountInEnvironment(const char* name)
     SetEnvironmentVariableA(name, text);
 }
 
-BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID)
+static void Log(const char* event)
+{
+    char path[MAX_PATH] = "";
+    if (GetEnvironmentVariableA(PasswordStandInLogVariable, path, sizeof path) == 0) {
+        return;
+    }
+    BOOL running = FALSE;
+    SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0);
+    const bool window = FindWindowA("WindowsScreenSaverClass", "Screen Saver") != nullptr;
+    char line[64];
+    const int length = snprintf(line, sizeof line, "%s window %d running %d\r\n", event, window ? 1 : 0,
+                                running ? 1 : 0);
+    HANDLE file = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    WriteFile(file, line, static_cast<DWORD>(length), &written, nullptr);
+    CloseHandle(file);
+}
+
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID atExit)
 {
     if (reason == DLL_PROCESS_ATTACH) {
+        Log("load");
         CountInEnvironment(PasswordStandInLoadsVariable);
         char answer[8] = "";
         GetEnvironmentVariableA(PasswordStandInAnswerVariable, answer, sizeof answer);
         scriptedAnswer = (answer[0] == '1') ? 1 : 0;
     } else if (reason == DLL_PROCESS_DETACH) {
+        Log(atExit != nullptr ? "exit" : "unload");
         CountInEnvironment(PasswordStandInUnloadsVariable);
     }
     return TRUE;
@@ -60,6 +82,7 @@ extern "C" __declspec(dllexport) BOOL WINAPI VerifyScreenSavePwd(HWND window)
 {
     ++verifyCalls;
     lastWindow = window;
+    Log("verify");
     if (scriptedMode == StandInAnswerAfterNestedLoop) {
         RunNestedLoop(window);
     }

@@ -13,6 +13,12 @@ const char PasswordStandInUnloadsVariable[] = "PASSWORD_STANDIN_UNLOADS";
 // Answer when no in-process script is given, for a saver run as its own
 // process: "1" approves, anything else refuses.
 const char PasswordStandInAnswerVariable[] = "PASSWORD_STANDIN_ANSWER";
+// A file that each load, verify call and unload adds a line to, for a saver
+// run as its own process: "load", "verify", "unload" (freed) or "exit" (at
+// the process's end, still loaded), whether a
+// full-screen saver window exists ("window 0|1") and the system's
+// saver-running state ("running 0|1").
+const char PasswordStandInLogVariable[] = "PASSWORD_STANDIN_LOG";
 
 struct StandInPasswordRecord {
     LONG verifyCalls;

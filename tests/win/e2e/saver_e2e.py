@@ -22,6 +22,8 @@ RUN_SECONDS = 25  # the host ends a saver that runs longer
 # The monitors' run goes through several layouts, each looked at for a while.
 MONITORS_RUN_SECONDS = 120
 START_POINT = (500, 400)
+# How long the saver holds a jump of the pointer before it counts it.
+HELD_JUMP_SECONDS = 1.5
 # Every Windows the saver is for, as Wine's per-program setting names them,
 # and whether it belongs to the 95/98 family.
 VERSIONS = [("win95", True), ("win98", True), ("winme", True), ("nt40", False), ("win2k", False),
@@ -125,11 +127,13 @@ def host(*args, timeout=60, env=None):
 
 def start(tail, saver=SAVER, env=None, seconds=RUN_SECONDS):
     """Starts the saver through the host. Wine's error messages for it go to
-    a file of their own, shown if the saver does not come up."""
-    with tempfile.NamedTemporaryFile(prefix="saver-e2e-", suffix=".log", delete=False) as log:
-        process = subprocess.Popen([WINE, HOST, "run", saver, tail, str(seconds)], stdout=subprocess.DEVNULL,
+    a file of their own, shown if the saver does not come up; what the host
+    reports, to another."""
+    with tempfile.NamedTemporaryFile(prefix="saver-e2e-", suffix=".log", delete=False) as log, \
+            tempfile.NamedTemporaryFile(prefix="saver-e2e-", suffix=".out", delete=False) as out:
+        process = subprocess.Popen([WINE, HOST, "run", saver, tail, str(seconds)], stdout=out,
                                    stderr=log, env=dict(env or os.environ, WINEDEBUG="err+all"))
-    process.log = log.name
+    process.log, process.out = log.name, out.name
     return process
 
 
@@ -152,11 +156,10 @@ def gl_window_left():
 
 
 def saver_gone():
-    """Waits until no full-screen saver window is left, neither the one Wine
-    keeps for a moment after its process, nor its X window, nor the X window
+    """Waits until no full-screen saver's X window is left, nor the X window
     of its GL, which the next picture would otherwise take for the next
-    saver's."""
-    return host("gone", "15") == 0 and wait_for(lambda: not saver_windows() and not gl_window_left(), 15)
+    saver's. The host ends only once Wine's own windows of its saver went."""
+    return wait_for(lambda: not saver_windows() and not gl_window_left(), 15)
 
 
 def wait_for(predicate, seconds):
@@ -177,13 +180,17 @@ def ended(process, seconds=8):
 
 def finish(process):
     """Leaves nothing running: the host ends its saver at its own time-out,
-    and a process's windows can outlive it by a moment."""
+    and a process's windows can outlive it by a moment. Keeps what the host
+    reported in PROCESS.report."""
     code = ended(process, RUN_SECONDS + 10)
     if code is None:
         process.kill()
         process.wait()
     check(saver_gone(), "the saver's windows are gone after its process")
+    with open(process.out, errors="replace") as out:
+        process.report = out.read()
     os.remove(process.log)
+    os.remove(process.out)
     return code
 
 
@@ -255,11 +262,30 @@ def screen_parts(rectangles, scale):
 
 
 def picture_stats(scale="100%"):
-    """What the saver's GL draws, read from Wine's X window for it."""
+    """What the saver's GL draws, read from Wine's X window for it; None
+    when there is no such window."""
     with tempfile.TemporaryDirectory() as workdir:
         image = os.path.join(workdir, "gl.png")
-        subprocess.run([CAPTURE, image], check=True, timeout=30)
+        if subprocess.run([CAPTURE, image], timeout=30).returncode != 0:
+            return None
         return classify(*rgb(image, scale))
+
+
+def frames_drawn(count=2):
+    """Waits until the saver has drawn COUNT more frames, each one a new
+    picture in its GL window. Input comes before painting in a window's
+    queue, so an input the X server had before the first of them has been
+    handled."""
+    def picture():
+        with tempfile.TemporaryDirectory() as workdir:
+            image = os.path.join(workdir, "gl.ppm")
+            return subprocess.run([CAPTURE, image], timeout=30).returncode == 0 and open(image, "rb").read()
+    last = picture()
+    for _ in range(count):
+        if not wait_for(lambda: picture() not in (last, False), 10):
+            return False
+        last = picture()
+    return True
 
 
 def picture_parts(rectangles, origin, scale):
@@ -293,7 +319,7 @@ def model_drawn(stats=lambda: picture_stats("12.5%")):
         drawn = stats()
     except subprocess.CalledProcessError:
         return False
-    return drawn["red"] > drawn["pixels"] // 200
+    return drawn is not None and drawn["red"] > drawn["pixels"] // 200
 
 
 def screen_drawn():
@@ -318,6 +344,9 @@ ONE_VIEW = MODEL + [("one model, not several",
 
 def check_model(stats, where, checks=MODEL):
     print("%s: %s" % (where, stats))
+    if stats is None:
+        check(False, "%s: the saver's GL window is there to read" % where)
+        return
     for what, holds in checks:
         check(holds(stats), "%s: %s" % (where, what))
 
@@ -403,8 +432,7 @@ def fullscreen():
         size = dict(item.split("=") for item in geometry)
         check(size.get("WIDTH") == "1024" and size.get("HEIGHT") == "768" and size.get("X") == "0"
               and size.get("Y") == "0", "window covers the screen: %s" % size)
-    cover = screen_stats()
-    check(cover["black"] + cover["red"] == cover["pixels"], "the screen shows only the saver: %s" % cover)
+    check_screen(screen_stats(), "full screen on the screen", MODEL, SCREEN_BLACK)
     check_model(picture_stats(), "full screen")
 
     # Moves are measured from where the pointer is now: a new Wine process
@@ -412,9 +440,8 @@ def fullscreen():
     location = dict(item.split(":") for item in xdotool("getmouselocation"))
     x, y = int(location["x"]), int(location["y"])
     print("pointer before the moves: %d, %d" % (x, y))
-    xdotool("mousemove", str(x + 2), str(y + 2))
-    time.sleep(1.0)
-    check(process.poll() is None, "a move of 4 pixels leaves it running")
+    xdotool("mousemove", "--sync", str(x + 2), str(y + 2))
+    check(frames_drawn() and process.poll() is None, "a move of 4 pixels, handled, leaves it running")
     xdotool("mousemove", str(x + 3), str(y + 2))
     check(ended(process) == 0, "a move of 5 pixels ends it with 0")
     finish(process)
@@ -462,6 +489,19 @@ def saver_copy(name):
         shutil.rmtree(workdir, ignore_errors=True)
 
 
+def provider_log(path):
+    """The stand-in provider's lines so far, as "load window 0 running 0"."""
+    try:
+        with open(path, errors="replace") as log:
+            return [line.strip() for line in log if line.strip()]
+    except FileNotFoundError:
+        return []
+
+
+def verifications(path):
+    return sum(line.startswith("verify ") for line in provider_log(path))
+
+
 def win98():
     """The 95/98 family, reported by Wine for a copy of the saver only."""
     name = "saver98.scr"
@@ -469,28 +509,54 @@ def win98():
     with saver_copy(name) as saver98:
         shutil.copy(STAND_IN, os.path.join(os.path.dirname(saver98), "PASSWORD.CPL"))
         report_version(name, "win98")
+        log = os.path.join(os.path.dirname(saver98), "provider.log")
+        provider = lambda answer: dict(os.environ, PASSWORD_STANDIN_ANSWER=answer, PASSWORD_STANDIN_LOG="Z:" + log)
         try:
             code = host("run", saver98, "/a %u", "20")
             check(code == 0, "change-password request ends with 0 on the 95/98 family (got %d)" % code)
             check(host("run", SAVER, "/a", "15") == INVALID, "the NT-family original still refuses /a")
 
             reg("add", desktop, "/v", "ScreenSaveUsePassword", "/t", "REG_DWORD", "/d", "1", "/f", must=True)
-            refuse = dict(os.environ, PASSWORD_STANDIN_ANSWER="0")
-            process = start_full_screen("/s", saver98, refuse)
-            for action, what in [(("key", "a"), "key"), (("click", "1"), "click"),
-                                 (("mousemove", "700", "600"), "mouse move")]:
-                xdotool(*action)
-                time.sleep(1.0)
-                check(process.poll() is None, "a refusing provider keeps the saver after a %s" % what)
+            process = start_full_screen("/s", saver98, provider("0"))
+            check([line[:13] for line in provider_log(log)] == ["load window 0"],
+                  "the provider is loaded before the saver window: %s" % provider_log(log))
+            # Each refused input asks once, and nothing asks again once a
+            # held jump's time has passed: a bump held as a jump goes with
+            # the key's close.
+            bump = (START_POINT[0] + 100, START_POINT[1])
+            for actions, what in [([("key", "a")], "key"), ([("click", "1")], "click"),
+                                  ([("mousemove", "--sync", *map(str, bump)), ("key", "a")], "bump and a key"),
+                                  ([("mousemove", "--sync", "700", "600")], "mouse move")]:
+                asked = verifications(log)
+                for action in actions:
+                    xdotool(*action)
+                check(wait_for(lambda: verifications(log) > asked, 10), "a %s asks the provider" % what)
+                time.sleep(HELD_JUMP_SECONDS + 1.5)
+                check(verifications(log) == asked + 1 and process.poll() is None,
+                      "the provider's refusal of a %s keeps the saver, and it is not asked again (asked %d times)"
+                      % (what, verifications(log) - asked))
+            check(all(line.endswith("window 1 running 1") for line in provider_log(log)[1:]),
+                  "the provider is asked with the saver window there and the saver-running state set: %s"
+                  % provider_log(log))
             check(host("end") == 0, "the refused saver is ended from outside")
             code = finish(process)
             check(code == 98, "refused saver ran until it was ended (got %s)" % code)
 
-            approve = dict(os.environ, PASSWORD_STANDIN_ANSWER="1")
-            process = start_full_screen("/s", saver98, approve)
+            os.remove(log)
+            process = start_full_screen("/s", saver98, provider("1"))
+            code = subprocess.run([WINE, HOST, "run", saver98, "/s", "15"], capture_output=True,
+                                  env=provider("1"), timeout=60).returncode
+            check(code == 0 and sum(line.startswith("load") for line in provider_log(log)) == 1,
+                  "a second full-screen start exits 0 (got %d) and never loads the provider" % code)
             xdotool("key", "a")
             check(ended(process) == 0, "an approving provider lets a key end it with 0")
             finish(process)
+            # The refused saver, ended from outside, left the state set.
+            check(provider_log(log) == ["load window 0 running 1", "verify window 1 running 1",
+                                        "unload window 0 running 1"]
+                  and "saver-running state after the saver: 0" in process.report,
+                  "loaded before the window, asked once, unloaded after it, the saver-running state cleared last: "
+                  "%s; %s" % (provider_log(log), process.report.strip()))
         finally:
             reg("delete", desktop, "/v", "ScreenSaveUsePassword", "/f")
 

@@ -1,16 +1,19 @@
 // Plays the system's display settings for the end-to-end tests: starts the
 // built saver as a separate process and checks what it shows.
-//   saver_host preview SAVER TAIL [HOLD_MS] - makes a parent window, starts
+//   saver_host preview SAVER TAIL [HOLD] - makes a parent window, starts
 //     the saver with TAIL (%u becomes the parent's handle), checks the preview
-//     window tree, keeps it up for HOLD_MS (default 1000), destroys the
-//     parent, and expects exit code 0.
+//     window tree, keeps it up for HOLD milliseconds (default 1000), or with
+//     HOLD "until:FILE" until FILE exists (at most HeldAtMostMs), destroys
+//     the parent, and expects exit code 0.
 //   saver_host about SAVER TAIL owned|unowned - starts the saver with TAIL
 //     (%u becomes a window of this process), finds the about box, checks its
 //     owner, sends Esc and the close command (the box must stay), then Enter
 //     (it must close with exit code 1).
 //   saver_host run SAVER TAIL SECONDS - starts the saver with exactly TAIL
 //     behind its quoted name and exits with the saver's exit code (98 when
-//     the saver did not end in time; it is then terminated).
+//     the saver did not end in time; it is then terminated), once no
+//     full-screen saver window is left (at most GoneTimeoutMs), printing
+//     the system's saver-running state then.
 //   saver_host orphan SAVER - as preview, but the parent window belongs to
 //     a second host process ("hold"), which is then ended with
 //     TerminateProcess, as when the display settings crash; the saver must
@@ -20,9 +23,6 @@
 //   saver_host end - ends the running full-screen saver's process from
 //     outside, with exit code 98, as a saver that would not close is ended;
 //     exits 0 when there was one to end.
-//   saver_host gone SECONDS - waits until no full-screen saver window is
-//     left, the one a new full-screen start would find; exits 0 when none is
-//     left in time, 1 otherwise.
 //   saver_host monitors - prints the number of monitors the system reports
 //     and each monitor's rectangle on the desktop; then, while a full-screen
 //     saver runs, the rectangles of its window and of its render child on
@@ -40,6 +40,10 @@ const DWORD EndTimeoutMs = 10000;
 const DWORD StayOpenMs = 1000;
 const DWORD MsPerSecond = 1000;
 const DWORD OrphanEndMs = 3000;
+// A preview held until the tests say so ends by itself after this.
+const DWORD HeldAtMostMs = 120000;
+const DWORD GoneTimeoutMs = 15000;
+const char HoldUntilPrefix[] = "until:";
 // Exit code of a saver that the host had to end.
 const UINT TerminatedCode = 98;
 const char PreviewHostTitle[] = "Preview host";
@@ -64,6 +68,16 @@ static void PumpFor(DWORD milliseconds)
             DispatchMessageA(&message);
         }
         Sleep(WaitStepMs / 5);
+    }
+}
+
+// Pumps messages until the file exists, as long as the tests want the
+// window, or until HeldAtMostMs have passed.
+static void PumpUntilFile(const char* path)
+{
+    DWORD start = GetTickCount();
+    while (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES && GetTickCount() - start < HeldAtMostMs) {
+        PumpFor(WaitStepMs);
     }
 }
 
@@ -115,7 +129,7 @@ template <typename Find> static HWND WaitForWindow(Find find)
     return found;
 }
 
-static int Preview(const char* saver, const char* tail, DWORD holdMs)
+static int Preview(const char* saver, const char* tail, const char* hold)
 {
     HWND parent = MakeWindow(PreviewHostTitle);
     PROCESS_INFORMATION process = {};
@@ -139,7 +153,11 @@ static int Preview(const char* saver, const char* tail, DWORD holdMs)
         GetWindowThreadProcessId(preview, &owner);
         Check(owner == process.dwProcessId, "preview window belongs to the saver process");
     }
-    PumpFor(holdMs);
+    if (strncmp(hold, HoldUntilPrefix, strlen(HoldUntilPrefix)) == 0) {
+        PumpUntilFile(hold + strlen(HoldUntilPrefix));
+    } else {
+        PumpFor(hold[0] != '\0' ? static_cast<DWORD>(atoi(hold)) : StayOpenMs);
+    }
     Check(WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT, "saver still runs while its parent exists");
     DestroyWindow(parent);
     DWORD code = WaitExit(&process);
@@ -244,6 +262,44 @@ static int About(const char* saver, const char* tail, bool owned)
     return failures ? 1 : 0;
 }
 
+
+struct SaverWindowSearch {
+    DWORD processId;
+    bool found;
+};
+
+static BOOL CALLBACK FindSaverWindowOf(HWND window, LPARAM searchAddress)
+{
+    SaverWindowSearch& search = *reinterpret_cast<SaverWindowSearch*>(searchAddress);
+    char className[64] = "";
+    char title[64] = "";
+    GetClassNameA(window, className, sizeof className);
+    GetWindowTextA(window, title, sizeof title);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    search.found = owner == search.processId && strcmp(className, "WindowsScreenSaverClass") == 0 &&
+                   strcmp(title, "Screen Saver") == 0;
+    return search.found ? FALSE : TRUE;
+}
+
+// A process's windows can outlive it by a moment, and until they go a new
+// full-screen start takes them for a saver already running: the host ends
+// once its saver's are gone, so the next start needs no wait of its own.
+static void WaitGone(DWORD processId)
+{
+    DWORD start = GetTickCount();
+    SaverWindowSearch search = {processId, true};
+    while (GetTickCount() - start < GoneTimeoutMs) {
+        search.found = false;
+        EnumWindows(FindSaverWindowOf, reinterpret_cast<LPARAM>(&search));
+        if (!search.found) {
+            return;
+        }
+        Sleep(WaitStepMs);
+    }
+    printf("FAIL: the saver's full-screen window is still there after its process\n");
+}
+
 static int Run(const char* saver, const char* tail, DWORD seconds)
 {
     PROCESS_INFORMATION process = {};
@@ -251,29 +307,20 @@ static int Run(const char* saver, const char* tail, DWORD seconds)
         printf("FAIL: CreateProcess\n");
         return 97;
     }
+    DWORD code = TerminatedCode;
     if (WaitForSingleObject(process.hProcess, seconds * MsPerSecond) != WAIT_OBJECT_0) {
         TerminateProcess(process.hProcess, TerminatedCode);
         WaitForSingleObject(process.hProcess, EndTimeoutMs);
-        return TerminatedCode;
+    } else {
+        GetExitCodeProcess(process.hProcess, &code);
     }
-    DWORD code = 0;
-    GetExitCodeProcess(process.hProcess, &code);
+    WaitGone(process.dwProcessId);
+    // The 95/98 family's saver-running state, which a saver left set would
+    // keep blocking Ctrl+Alt+Del with.
+    BOOL running = FALSE;
+    SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0);
+    printf("saver-running state after the saver: %d\n", running ? 1 : 0);
     return static_cast<int>(code);
-}
-
-// A process's windows can outlive it by a moment, and until they go a new
-// full-screen start takes them for a saver already running.
-static int WaitGone(DWORD seconds)
-{
-    DWORD start = GetTickCount();
-    while (FindWindowA("WindowsScreenSaverClass", "Screen Saver") != nullptr) {
-        if (GetTickCount() - start >= seconds * MsPerSecond) {
-            printf("FAIL: a full-screen saver window is still there\n");
-            return 1;
-        }
-        Sleep(WaitStepMs);
-    }
-    return 0;
 }
 
 static int EndRunningSaver()
@@ -340,15 +387,11 @@ int main(int argc, char** argv)
     if (argc >= 2 && strcmp(argv[1], "monitors") == 0) {
         return Monitors();
     }
-    if (argc >= 3 && strcmp(argv[1], "gone") == 0) {
-        return WaitGone(static_cast<DWORD>(atoi(argv[2])));
-    }
     if (argc >= 5 && strcmp(argv[1], "run") == 0) {
         return Run(argv[2], argv[3], static_cast<DWORD>(atoi(argv[4])));
     }
     if (argc >= 4 && strcmp(argv[1], "preview") == 0) {
-        DWORD holdMs = argc >= 5 ? static_cast<DWORD>(atoi(argv[4])) : StayOpenMs;
-        return Preview(argv[2], argv[3], holdMs);
+        return Preview(argv[2], argv[3], argc >= 5 ? argv[4] : "");
     }
     if (argc >= 3 && strcmp(argv[1], "orphan") == 0) {
         return Orphan(argv[2]);
@@ -363,6 +406,6 @@ int main(int argc, char** argv)
         return About(argv[2], argv[3], strcmp(argv[4], "owned") == 0);
     }
     printf("usage: saver_host preview SAVER TAIL [HOLD_MS] | about SAVER TAIL owned|unowned | run SAVER TAIL SECONDS"
-           " | orphan SAVER | hold | end | gone SECONDS | monitors\n");
+           " | orphan SAVER | hold | end | monitors\n");
     return 2;
 }
