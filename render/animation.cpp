@@ -6,6 +6,10 @@
 
 namespace {
 const double PhaseStep = 0.015;
+// One turn of the wobble, 2 pi. The phase is kept within it: a 32-bit float
+// that only grew stopped taking the step after 16,832,417 frames (two days
+// at 100 frames a second, three at 64), and the wobble froze.
+const double WobblePeriod = 6.283185307179586;
 const double WobbleXCentre = 8.0;
 const double WobbleXAmplitude = 3.0;
 const double WobbleYAmplitude = 4.0;
@@ -18,6 +22,10 @@ void StepAnimation(FrameAnimation& animation)
 {
     const double phaseSum = animation.wobblePhase + PhaseStep;
     animation.wobblePhase = static_cast<float>(phaseSum);
+    if (animation.wobblePhase > WobblePeriod) {
+        const double wrapped = animation.wobblePhase - WobblePeriod;
+        animation.wobblePhase = static_cast<float>(wrapped);
+    }
 
     const double phase = animation.wobblePhase;
     const double wobbleX = WobbleXAmplitude * cos(phase) + WobbleXCentre;

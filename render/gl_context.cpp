@@ -1,6 +1,7 @@
-// The render child's pixel format, its palette on palette-based displays, the
+// The render child's pixel format, its palette on palette-based displays
+// (made at creation, realised again in the foreground when asked), the
 // texture-filtering choice and the GL context, and their release. Leaves out
-// the scene itself.
+// the scene itself and which messages ask for the palette.
 #include "render/gl_context.h"
 #include "render/palette_levels.h"
 #include "render/render_state.h"
@@ -10,6 +11,14 @@ const BYTE RequestColorBits = 24;
 const BYTE RequestDepthBits = 16;
 const WORD PixelFormatVersion = 1;
 const WORD PaletteVersion = 0x300;
+
+// FALSE: as a foreground palette, which GDI maps as such once the saver
+// window is active.
+void SelectScenePalette()
+{
+    SelectPalette(renderState.deviceContext, renderState.palette, FALSE);
+    RealizePalette(renderState.deviceContext);
+}
 }
 
 PIXELFORMATDESCRIPTOR PixelFormatRequest()
@@ -79,9 +88,18 @@ void SetupPalette()
         record->palPalEntry[index].peFlags = colour.flags;
     }
     renderState.palette = CreatePalette(record);
-    SelectPalette(renderState.deviceContext, renderState.palette, FALSE);
-    RealizePalette(renderState.deviceContext);
+    SelectScenePalette();
     HeapFree(GetProcessHeap(), 0, record);
+}
+
+bool RealizeScenePalette()
+{
+    if (renderState.palette == nullptr || renderState.childWindow == nullptr) {
+        return false;
+    }
+    SelectScenePalette();
+    InvalidateRect(renderState.childWindow, nullptr, FALSE);
+    return true;
 }
 
 void ReleaseGLContext(HWND child)

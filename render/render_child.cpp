@@ -6,11 +6,15 @@
 // its monitors change, the saver window and the child move and size to the
 // new desktop and the views follow, one per monitor. The drawing itself (GL
 // context, scene, frame timer and each frame) is in scene_drawing, the
-// desktop's reading in desktop, the views in monitor_views.
+// desktop's reading in desktop, the views in monitor_views. Full screen, the
+// saver window also has the scene's palette realised in the foreground when
+// it becomes active or another window changes the system palette; the
+// palette itself is gl_context's.
 #include "render/render_child.h"
 
 #include "render/desktop.h"
 #include "render/frame.h"
+#include "render/gl_context.h"
 #include "render/monitor_views.h"
 #include "render/render_state.h"
 #include "render/scene_drawing.h"
@@ -31,6 +35,10 @@ const LRESULT BackgroundErased = 1;
 const DWORD DesktopCheckPeriodMs = 250;
 const UINT FollowDesktopFlags = SWP_NOACTIVATE;
 const UINT SizeChildFlags = SWP_NOZORDER | SWP_NOACTIVATE;
+// WM_QUERYNEWPALETTE's answer once the palette is realised; WM_PALETTECHANGED's
+// answer is not looked at.
+const LRESULT PaletteRealised = TRUE;
+const LRESULT PaletteChangeHandled = 0;
 // WM_DPICHANGED, left out by the headers for systems before Windows 7.
 const UINT DpiChangedMessage = 0x02E0;
 
@@ -126,6 +134,20 @@ bool RouteCloseToSaver()
 {
     return shellState.isWin9xFamily != 0 && shellState.isPreview == 0 && shellState.saverWindow != nullptr;
 }
+
+// A preview's host owns the system palette; a full-screen saver owns it.
+bool RealizePaletteOutsidePreview()
+{
+    return shellState.isPreview == 0 && RealizeScenePalette();
+}
+
+// The saver's own realising changes the palette too: answering that would
+// never end.
+bool ChangedByAnother(HWND saverWindow, WPARAM changer)
+{
+    const HWND changedBy = reinterpret_cast<HWND>(changer);
+    return changedBy != saverWindow && changedBy != renderState.childWindow;
+}
 }
 
 RECT TakeDesktop()
@@ -146,6 +168,16 @@ LRESULT CALLBACK SceneSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM
         DestroyWindow(renderState.childWindow);
         PostQuitMessage(QuitCode);
         return 0;
+    case WM_QUERYNEWPALETTE:
+        if (RealizePaletteOutsidePreview()) {
+            return PaletteRealised;
+        }
+        return DefaultShellProc(window, message, wParam, lParam);
+    case WM_PALETTECHANGED:
+        if (ChangedByAnother(window, wParam) && RealizePaletteOutsidePreview()) {
+            return PaletteChangeHandled;
+        }
+        return DefaultShellProc(window, message, wParam, lParam);
     case WM_TIMER:
         if (DesktopCheckDue()) {
             FollowUnannouncedChange(window);

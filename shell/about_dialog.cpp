@@ -5,8 +5,9 @@
 #include "resources/resource_ids.h"
 #include "shell/shell_state.h"
 
-// The dialog's result after OK.
-const INT_PTR AboutClosedWithOk = 1;
+// The dialog's result however it ends: there is nothing to cancel, so Esc
+// and the close button end it as OK does.
+const INT_PTR AboutClosedResult = 1;
 
 int PrepareAboutDialog(HINSTANCE)
 {
@@ -27,9 +28,9 @@ INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     case WM_INITDIALOG:
         return TRUE;
     case WM_COMMAND:
-        // Only OK ends the box; Esc and the close button send IDCANCEL.
-        if (LOWORD(wParam) == IDOK) {
-            EndDialog(dialog, AboutClosedWithOk);
+        // OK and Enter send IDOK; Esc, the close button and Alt+F4, IDCANCEL.
+        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+            EndDialog(dialog, AboutClosedResult);
         }
         return TRUE;
     default:

@@ -10,6 +10,9 @@
 
 // WM_POWER's wParam when the system resumes after a critical suspend.
 const WPARAM PowerCriticalResume = 3;
+// WM_POWERBROADCAST's power-setting notification; the headers leave it out
+// for systems before Windows XP SP2.
+const WPARAM PowerSettingChange = 0x8013;
 // Answers to the AutoPlay query: cancel the medium's AutoPlay, or let it run.
 const LRESULT AutoPlayCancel = 1;
 const LRESULT AutoPlayAllow = 0;
@@ -99,6 +102,14 @@ static void RestartMouseRule()
     DropHeldJump();
 }
 
+// News that a laptop sends by itself while nobody touches it: the power
+// source changed, the battery's charge crossed a step, a power setting
+// changed. Every other broadcast (suspend, resume, a low battery) closes.
+static bool IsPowerNews(WPARAM event)
+{
+    return event == PBT_APMPOWERSTATUSCHANGE || event == PowerSettingChange;
+}
+
 // The close and cursor rules, by message.
 static void ApplyCloseRules(HWND window, UINT message, WPARAM wParam)
 {
@@ -123,8 +134,12 @@ static void ApplyCloseRules(HWND window, UINT message, WPARAM wParam)
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-    case WM_POWERBROADCAST:
         PostClose(window);
+        return;
+    case WM_POWERBROADCAST:
+        if (!IsPowerNews(wParam)) {
+            PostClose(window);
+        }
         return;
     case WM_MOUSEMOVE:
         ApplyMouseRule(window);

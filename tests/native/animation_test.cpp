@@ -3,6 +3,7 @@
 // same checks run on the MinGW code under Wine.
 #include "render/animation.h"
 #include <gtest/gtest.h>
+#include <math.h>
 #include <string.h>
 #include <stdint.h>
 
@@ -62,43 +63,41 @@ TEST(Animation, SpinWrapsStrictlyAbove360WithCycleOf145)
     }
 }
 
-TEST(Animation, PhaseStopsGrowingAt2To18AfterExactFrameCount)
+// The phase within one turn of the wobble, the angles within their bounds.
+bool WithinBounds(const FrameAnimation& animation)
 {
-    const long LastGrowingFrame = 16832416;
-    const float Limit = 262144.0f;
-    FrameAnimation animation = Start();
-    float previous = 0.0f;
-    bool checkedCoarseStep = false;
-    for (long frame = 1; frame <= LastGrowingFrame; ++frame) {
-        StepAnimation(animation);
-        if (!(animation.wobblePhase > previous)) {
-            FAIL() << "phase stopped growing at frame " << frame;
-        }
-        if (!(animation.wobbleX >= 5.0f && animation.wobbleX <= 11.0f && animation.wobbleY >= -4.0f
-                && animation.wobbleY <= 4.0f)) {
-            FAIL() << "wobble out of bounds at frame " << frame << ": " << animation.wobbleX << ", "
-                   << animation.wobbleY;
-        }
-        // Past 65536 the float spacing is 2^-7, so the step becomes 0.015625.
-        if (previous > 65536.0f && animation.wobblePhase < 131072.0f && !checkedCoarseStep) {
-            EXPECT_EQ(animation.wobblePhase - previous, 0.015625f);
-            checkedCoarseStep = true;
-        }
-        previous = animation.wobblePhase;
-    }
-    EXPECT_TRUE(checkedCoarseStep);
-    EXPECT_LT(animation.wobblePhase, Limit);
+    const double TwoPi = 6.283185307179586;
+    return animation.wobblePhase >= 0.0f && animation.wobblePhase <= TwoPi && animation.wobbleX >= 5.0f
+        && animation.wobbleX <= 11.0f && animation.wobbleY >= -4.0f && animation.wobbleY <= 4.0f;
+}
 
-    StepAnimation(animation); // frame 16,832,417
-    EXPECT_EQ(animation.wobblePhase, Limit);
-    const FrameAnimation atLimit = animation;
-    for (int frame = 0; frame < 1000; ++frame) {
+// A phase that only grew stopped taking the step at frame 16,832,417 and the
+// wobble froze. One run a turn past it: the phase moves every frame, all
+// stays within bounds, and that last turn sweeps both angles end to end.
+TEST(Animation, WobbleKeepsTurningPastFrame16832417)
+{
+    const long FrozeAtFrame = 16832417;
+    const long OneTurn = 419; // 2 pi / 0.015, rounded up
+    FrameAnimation animation = Start();
+    float lowX = 11.0f, highX = 5.0f, lowY = 4.0f, highY = -4.0f;
+    for (long frame = 1; frame <= FrozeAtFrame + OneTurn; ++frame) {
+        const float before = animation.wobblePhase;
         StepAnimation(animation);
-        ASSERT_EQ(animation.wobblePhase, Limit);
-        ASSERT_EQ(animation.wobbleX, atLimit.wobbleX);
-        ASSERT_EQ(animation.wobbleY, atLimit.wobbleY);
+        if (animation.wobblePhase == before || !WithinBounds(animation)) {
+            FAIL() << "frame " << frame << ": phase " << animation.wobblePhase << ", wobble "
+                   << animation.wobbleX << ", " << animation.wobbleY;
+        }
+        if (frame > FrozeAtFrame) {
+            lowX = fminf(lowX, animation.wobbleX);
+            highX = fmaxf(highX, animation.wobbleX);
+            lowY = fminf(lowY, animation.wobbleY);
+            highY = fmaxf(highY, animation.wobbleY);
+        }
     }
-    EXPECT_NE(animation.spinZ, atLimit.spinZ); // the spin goes on
+    EXPECT_LT(lowX, 5.001f);
+    EXPECT_GT(highX, 10.999f);
+    EXPECT_LT(lowY, -3.999f);
+    EXPECT_GT(highY, 3.999f);
 }
 
 } // namespace

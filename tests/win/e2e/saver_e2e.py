@@ -430,10 +430,14 @@ def look_at_preview(where):
 
 
 def about():
-    for tail, owner in [("", "unowned"), ("  -/ ", "unowned"), ("/c:%u", "owned"), ("/c", "owned"),
-                        ("/c:4294967295", "owned"), ("/c:", "owned"), ("/c %u", "owned"),
-                        ("-C:%u /s", "owned")]:
-        check(host("about", SAVER, tail, owner) == 0, "about box from tail %r (%s)" % (tail, owner))
+    """Every way a user ends the about box gives 1: Enter, Esc, the caption's
+    close button and a close request, each twice."""
+    for tail, owner, how in [("", "unowned", "enter"), ("  -/ ", "unowned", "esc"),
+                             ("/c:%u", "owned", "close-button"), ("/c", "owned", "close"),
+                             ("/c:4294967295", "owned", "enter"), ("/c:", "owned", "esc"),
+                             ("/c %u", "owned", "close-button"), ("-C:%u /s", "owned", "close")]:
+        check(host("about", SAVER, tail, owner, how) == 0, "about box from tail %r (%s), ended by %s" % (
+            tail, owner, how))
 
 
 def start_full_screen(tail, saver=SAVER, env=None, seconds=RUN_SECONDS):

@@ -5,10 +5,11 @@
 //     window tree, keeps it up for HOLD milliseconds (default 1000), or with
 //     HOLD "until:FILE" until FILE exists (at most HeldAtMostMs), destroys
 //     the parent, and expects exit code 0.
-//   saver_host about SAVER TAIL owned|unowned - starts the saver with TAIL
-//     (%u becomes a window of this process), finds the about box, checks its
-//     owner, sends Esc and the close command (the box must stay), then Enter
-//     (it must close with exit code 1).
+//   saver_host about SAVER TAIL owned|unowned enter|esc|close-button|close -
+//     starts the saver with TAIL (%u becomes a window of this process), finds
+//     the about box, checks its owner, then ends it with Enter, Esc, the
+//     caption's close button (SC_CLOSE) or WM_CLOSE; each must close it with
+//     exit code 1.
 //   saver_host run SAVER TAIL SECONDS - starts the saver with exactly TAIL
 //     behind its quoted name and exits with the saver's exit code (98 when
 //     the saver did not end in time; it is then terminated), once no
@@ -225,7 +226,25 @@ static void SendKey(HWND target, UINT key)
     PostMessageA(target, WM_KEYUP, key, 0xC0000001);
 }
 
-static int About(const char* saver, const char* tail, bool owned)
+// Ends the about box as a user would: a key to its focused OK button, the
+// caption's close button, or a close request. False for an unknown way.
+static bool EndAboutBox(HWND box, HWND okButton, const char* how)
+{
+    if (strcmp(how, "enter") == 0) {
+        SendKey(okButton, VK_RETURN);
+    } else if (strcmp(how, "esc") == 0) {
+        SendKey(okButton, VK_ESCAPE);
+    } else if (strcmp(how, "close-button") == 0) {
+        PostMessageA(box, WM_SYSCOMMAND, SC_CLOSE, 0);
+    } else if (strcmp(how, "close") == 0) {
+        PostMessageA(box, WM_CLOSE, 0, 0);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+static int About(const char* saver, const char* tail, bool owned, const char* how)
 {
     HWND owner = MakeWindow("About host");
     SetForegroundWindow(owner);
@@ -247,17 +266,11 @@ static int About(const char* saver, const char* tail, bool owned)
         HWND actualOwner = GetWindow(box, GW_OWNER);
         printf("about box owner %p (host window %p)\n", static_cast<void*>(actualOwner), static_cast<void*>(owner));
         Check(owned ? actualOwner == owner : actualOwner == nullptr, owned ? "owned by the host window" : "no owner");
-        SendKey(okButton, VK_ESCAPE);
-        PostMessageA(box, WM_SYSCOMMAND, SC_CLOSE, 0);
-        PostMessageA(box, WM_CLOSE, 0, 0);
-        PumpFor(StayOpenMs);
-        Check(WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT && IsWindow(box),
-              "Esc, the close command and WM_CLOSE leave the box open");
-        SendKey(okButton, VK_RETURN);
+        Check(EndAboutBox(box, okButton, how), "a known way to end the box");
     }
     DWORD code = WaitExit(&process);
-    printf("about exit code %lu\n", code);
-    Check(code == 1, "exit code 1 after Enter");
+    printf("about exit code %lu after %s\n", code, how);
+    Check(code == 1, "exit code 1");
     DestroyWindow(owner);
     return failures ? 1 : 0;
 }
@@ -402,10 +415,10 @@ int main(int argc, char** argv)
     if (argc >= 2 && strcmp(argv[1], "hold") == 0) {
         return Hold();
     }
-    if (argc >= 5 && strcmp(argv[1], "about") == 0) {
-        return About(argv[2], argv[3], strcmp(argv[4], "owned") == 0);
+    if (argc >= 6 && strcmp(argv[1], "about") == 0) {
+        return About(argv[2], argv[3], strcmp(argv[4], "owned") == 0, argv[5]);
     }
-    printf("usage: saver_host preview SAVER TAIL [HOLD_MS] | about SAVER TAIL owned|unowned | run SAVER TAIL SECONDS"
+    printf("usage: saver_host preview SAVER TAIL [HOLD] | about SAVER TAIL owned|unowned HOW | run SAVER TAIL SECONDS"
            " | orphan SAVER | hold | end | monitors\n");
     return 2;
 }

@@ -134,7 +134,7 @@ TEST_F(CloseRules, InputAndSystemEventsAskForOneClose)
         {WM_ACTIVATEAPP, 0},    {WM_POWER, 3},          {WM_KEYDOWN, 'A'},
         {WM_SYSKEYDOWN, 'A'},   {WM_LBUTTONDOWN, MK_LBUTTON}, {WM_RBUTTONDOWN, MK_RBUTTON},
         {WM_MBUTTONDOWN, MK_MBUTTON}, {WM_POWERBROADCAST, 0}, {WM_POWERBROADCAST, 4},
-        {WM_POWERBROADCAST, 0x12},
+        {WM_POWERBROADCAST, 7},       {WM_POWERBROADCAST, 9}, {WM_POWERBROADCAST, 0x12},
     };
     for (const CloseCase& c : cases) {
         DefaultShellProc(window, c.message, c.wParam, 0);
@@ -152,7 +152,7 @@ TEST_F(CloseRules, OtherEventsAskForNothing)
         {WM_RBUTTONUP, 0},       {WM_MBUTTONUP, 0},      {WM_LBUTTONDBLCLK, MK_LBUTTON},
         {WM_RBUTTONDBLCLK, MK_RBUTTON}, {WM_MBUTTONDBLCLK, MK_MBUTTON},
         {WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA)}, {WM_TIMER, 1}, {WM_SHOWWINDOW, 1},
-        {WM_NULL, 0},
+        {WM_NULL, 0},            {WM_POWERBROADCAST, 10}, {WM_POWERBROADCAST, 0x8013},
     };
     for (const CloseCase& c : cases) {
         DefaultShellProc(window, c.message, c.wParam, 0);

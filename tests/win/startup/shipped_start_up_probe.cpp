@@ -100,17 +100,24 @@ void CheckAnimation()
     StepAnimation(animation);
     Check(at144 == 360.0f && at145 == 0.0f && animation.spinZ == 2.5f, "frames 144 to 146 spin 360, 0, 2.5");
 
-    const long LastGrowingFrame = 16832416;
-    const float Limit = 262144.0f;
-    for (long frame = SpinCheckFrame + 3; frame <= LastGrowingFrame; ++frame) {
+    // A phase that only grew froze the wobble at frame 16,832,417; the turn
+    // after it must still move every frame and sweep the x wobble end to end.
+    const long FrozeAtFrame = 16832417;
+    const long OneTurn = 419;
+    for (long frame = SpinCheckFrame + 3; frame <= FrozeAtFrame; ++frame) {
         StepAnimation(animation);
     }
-    const float before = animation.wobblePhase;
-    StepAnimation(animation);
-    const float atLimit = animation.wobblePhase;
-    StepAnimation(animation);
-    Check(before < Limit && atLimit == Limit && animation.wobblePhase == Limit,
-        "the phase reaches 2^18 at frame 16,832,417 and stays");
+    bool moved = true;
+    float lowX = animation.wobbleX;
+    float highX = animation.wobbleX;
+    for (long frame = 0; frame < OneTurn; ++frame) {
+        const float before = animation.wobblePhase;
+        StepAnimation(animation);
+        moved = moved && animation.wobblePhase != before;
+        lowX = animation.wobbleX < lowX ? animation.wobbleX : lowX;
+        highX = animation.wobbleX > highX ? animation.wobbleX : highX;
+    }
+    Check(moved && lowX < 5.001f && highX > 10.999f, "the wobble still turns a turn past frame 16,832,417");
 }
 
 void CheckManifest()

@@ -1,6 +1,7 @@
 // The renderer's procedure for the saver window and the render child window:
 // creation of the child and its GL context, the child's messages, forwarding
-// to the close rules, the child's close in both families, and the teardown.
+// to the close rules, the saver window's palette messages, the child's close in
+// both families, and the teardown.
 #include "render/desktop.h"
 #include "render/render_child.h"
 #include "render/render_state.h"
@@ -61,6 +62,21 @@ BOOL WINAPI CountingVerify(HWND)
 {
     ++verifyCalls;
     return verifyVerdict;
+}
+
+// What a palette message to the saver window did, sent with the child's
+// device context back on the default palette and nothing to repaint: left to
+// the shell (its AutoPlay answer posted a close) or answered, and whether the
+// scene's palette got selected and the picture invalidated.
+std::string PaletteOutcome(HWND saver, HWND child, UINT message, HWND changer)
+{
+    SelectPalette(renderState.deviceContext, static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)), FALSE);
+    ValidateRect(child, nullptr);
+    LRESULT answer = 0;
+    const bool shell = ClosesWhenAutoPlay(saver, saver, message, WPARAM(changer), 0, &answer) == 1;
+    std::string outcome = shell ? "shell" : "answered " + std::to_string(answer);
+    outcome += GetCurrentObject(renderState.deviceContext, OBJ_PAL) == renderState.palette ? ", selected" : "";
+    return outcome + (GetUpdateRect(child, nullptr, FALSE) ? ", repaints" : "");
 }
 
 bool PutCursor(LONG x, LONG y)
@@ -195,6 +211,27 @@ TEST_F(RenderChildTest, InputIsJudgedForChildThenSaverWindow)
     SendMessageA(child, WM_MOUSEMOVE, 0, 0);
     EXPECT_EQ(TakePostedCloses(child), 1);
     EXPECT_EQ(TakePostedCloses(saver), 0);
+}
+
+// Wine's displays are true colour, where no palette is made; a real one in
+// the record stands in for a 256-colour display's. Only such a Windows shows
+// the colours themselves.
+TEST_F(RenderChildTest, SaverWindowRealisesItsPaletteInTheForeground)
+{
+    ASSERT_EQ(renderState.palette, nullptr);
+    EXPECT_EQ(PaletteOutcome(saver, child, WM_QUERYNEWPALETTE, nullptr), "shell");
+    LOGPALETTE record = {0x300, 1, {{0x80, 0, 0, 0}}};
+    renderState.palette = CreatePalette(&record);
+    HWND other = CreatePlainWindow(16, 16);
+    EXPECT_EQ(PaletteOutcome(saver, child, WM_QUERYNEWPALETTE, nullptr), "answered 1, selected, repaints");
+    EXPECT_EQ(PaletteOutcome(saver, child, WM_PALETTECHANGED, other), "answered 0, selected, repaints");
+    EXPECT_EQ(PaletteOutcome(saver, child, WM_PALETTECHANGED, saver), "shell");
+    EXPECT_EQ(PaletteOutcome(saver, child, WM_PALETTECHANGED, child), "shell");
+    shellState.isPreview = 1;
+    EXPECT_EQ(PaletteOutcome(saver, child, WM_QUERYNEWPALETTE, nullptr), "shell");
+    EXPECT_EQ(PaletteOutcome(saver, child, WM_PALETTECHANGED, other), "shell");
+    DestroyWindow(other);
+    DeleteObject(renderState.palette);
 }
 
 TEST_F(RenderChildTest, SetCursorHidesOutsidePreviewOnly)
