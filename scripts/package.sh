@@ -23,7 +23,8 @@ COMPILER_PACKAGE=g++-mingw-w64-i686-posix
 BINUTILS_PACKAGE=binutils-mingw-w64-i686
 HEADERS_PACKAGE=mingw-w64-i686-dev
 
-"$ROOT/scripts/setup.sh"
+# SAVER_SET_UP=1: set-up has run already (the suite's own check packages).
+[ "${SAVER_SET_UP:-}" = 1 ] || "$ROOT/scripts/setup.sh"
 
 commit=$(git -C "$ROOT" rev-parse --verify --quiet HEAD 2>/dev/null) || {
     echo "package.sh: $ROOT is not a git checkout with a commit; a release is made from a commit" >&2

@@ -5,11 +5,14 @@ differing offset of each file that differs.
 saver: builds the saver again, from a copy of its sources (without their file
 times) in other folders, under settings other than this process's, and
 compares saver.scr and saver.scr.debug with the given ones. Builds no tests.
-package: runs package.sh in two clones of HEAD, in folders of other names,
-under different settings, and compares the two dist/ folders. Leaves out the
+package: runs package.sh in a clone of HEAD, in a folder of another name,
+under different settings, and compares its saver.scr and saver.scr.debug
+with the given ones, built from the working tree; where the saver's sources
+there differ from HEAD's, it packages a second time in another clone under
+other settings and compares the two dist/ folders instead. Leaves out the
 files' modes, which follow the umask.
 Usage: check_rebuild.py saver CMAKE SOURCE WORKDIR SAVER GENERATOR TOOLCHAIN BUILD_TYPE
-       check_rebuild.py package GIT SOURCE WORKDIR"""
+       check_rebuild.py package GIT SOURCE WORKDIR SAVER"""
 import os
 import shutil
 import subprocess
@@ -93,7 +96,8 @@ def rebuild_saver(cmake, source, workdir, saver, generator, toolchain, build_typ
 
 def package_in_clone(git, source, commit, folder, zone, locale, umask):
     """Clones SOURCE into FOLDER at COMMIT and runs its package.sh there."""
-    env = environment(zone, locale)
+    # Set-up has run: the suite that runs this check ran it first.
+    env = dict(environment(zone, locale), SAVER_SET_UP="1")
     subprocess.run([git, "clone", "--quiet", "--no-checkout", source, folder], check=True, env=env, umask=umask)
     subprocess.run([git, "-C", folder, "checkout", "--quiet", "--detach", commit], check=True, env=env, umask=umask)
     start = time.monotonic()
@@ -107,15 +111,25 @@ def package_in_clone(git, source, commit, folder, zone, locale, umask):
     return os.path.join(folder, "dist")
 
 
-def package_twice(git, source, workdir):
+def package_once(git, source, workdir, saver):
     shutil.rmtree(workdir, ignore_errors=True)
     commit = subprocess.run([git, "-C", source, "rev-parse", "HEAD"], check=True,
                             stdout=subprocess.PIPE, text=True).stdout.strip()
     first = package_in_clone(git, source, commit, os.path.join(workdir, "first", "saver"),
                              FAR_WEST_ZONE, PLAIN_LOCALE, COMMON_UMASK)
+    if first is None:
+        return False
+    changed = subprocess.run([git, "-C", source, "status", "--porcelain", "--", *SAVER_INPUTS], check=True,
+                             stdout=subprocess.PIPE, text=True).stdout.strip()
+    if not changed:
+        print("commit %s, whose saver sources the working tree holds unchanged" % commit)
+        return all([compare(os.path.join(os.path.dirname(saver), name), os.path.join(first, name))
+                    for name in BUILT_FILES])
+    print("note: the working tree's saver sources differ from HEAD's, so the release is compared with a "
+          "second one:\n" + changed)
     second = package_in_clone(git, source, commit, os.path.join(workdir, "second-place", "elsewhere", "another-name"),
                               FAR_EAST_ZONE, UTF8_LOCALE, PRIVATE_UMASK)
-    if first is None or second is None:
+    if second is None:
         return False
     names = [sorted(os.listdir(first)), sorted(os.listdir(second))]
     print("commit %s; dist/ folders holding %s and %s" % (commit, " ".join(names[0]), " ".join(names[1])))
@@ -126,7 +140,7 @@ def package_twice(git, source, workdir):
 
 
 def main():
-    checks = {"saver": (rebuild_saver, 7), "package": (package_twice, 3)}
+    checks = {"saver": (rebuild_saver, 7), "package": (package_once, 4)}
     if len(sys.argv) < 2 or sys.argv[1] not in checks or len(sys.argv) != 2 + checks[sys.argv[1]][1]:
         print(__doc__.split("Usage: ")[1], file=sys.stderr)
         sys.exit(USAGE_ERROR)

@@ -41,11 +41,9 @@ WORD ControlWord()
     return word;
 }
 
-// Built by the entry point's constructor pass; its destructor must never
-// run, since the process ends through ExitProcess.
+// Built by the entry point's constructor pass.
 struct StartMarker {
     StartMarker() : built(MarkerBuilt), controlWord(ControlWord()) {}
-    ~StartMarker() { Print("destructor ran\n"); }
     int built;
     WORD controlWord;
 };

@@ -247,14 +247,16 @@ TEST_F(RunSaverTest, PreviewDoesNotCountAsRunningSaver)
 {
     WNDCLASSA dummy = DummySaverClass();
     ASSERT_NE(RegisterClassA(&dummy), 0);
-    HWND host = CreatePlainWindow(60, 60);
-    HWND preview = CreateWindowExA(0, SaverClassName, "Preview", WS_CHILD | WS_VISIBLE, 0, 0, 60, 60, host,
+    // Top level, where the single-instance lookup would find it by class:
+    // only its title says it is no full-screen saver.
+    HWND preview = CreateWindowExA(0, SaverClassName, "Preview", WS_POPUP | WS_VISIBLE, 0, 0, 60, 60, nullptr,
         nullptr, dummy.hInstance, nullptr);
     ASSERT_NE(preview, nullptr);
+    ASSERT_EQ(FindWindowA(SaverClassName, nullptr), preview);
     // The full-screen run gets as far as registering the class, which the
     // stand-in holds, so it makes no window: the failure code, not 0.
     EXPECT_EQ(DrivenRun(nullptr, PressKey), RunSaverFailedCode);
-    DestroyWindow(host);
+    DestroyWindow(preview);
 }
 
 TEST_F(RunSaverTest, FailedClassOrWindowGivesFailureCode)
