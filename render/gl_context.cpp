@@ -10,7 +10,10 @@ namespace {
 const BYTE RequestColorBits = 24;
 const BYTE RequestDepthBits = 16;
 const WORD PixelFormatVersion = 1;
-const WORD PaletteVersion = 0x300;
+// The portable record is GDI's, byte for byte.
+static_assert(sizeof(PaletteRecord) == sizeof(LOGPALETTE), "the palette record is a LOGPALETTE");
+static_assert(sizeof(PaletteColour) == sizeof(PALETTEENTRY), "a palette entry is a PALETTEENTRY");
+static_assert(offsetof(PaletteRecord, entries) == offsetof(LOGPALETTE, palPalEntry), "entries where GDI has them");
 
 // FALSE: as a foreground palette, which GDI maps as such once the saver
 // window is active.
@@ -67,27 +70,17 @@ void SetupPalette()
     layout.greenShift = description.cGreenShift;
     layout.blueBits = description.cBlueBits;
     layout.blueShift = description.cBlueShift;
-    const uint32_t count = PaletteEntryCount(layout);
-    if (count == 0) {
+    const size_t recordSize = PaletteRecordSize(layout);
+    if (recordSize == 0) {
         return;
     }
-    // LOGPALETTE carries room for one entry itself.
     // The process heap: the saver links no C run-time with a heap of its own.
-    const SIZE_T recordSize = sizeof(LOGPALETTE) + (count - 1) * sizeof(PALETTEENTRY);
-    LOGPALETTE* record = static_cast<LOGPALETTE*>(HeapAlloc(GetProcessHeap(), 0, recordSize));
+    PaletteRecord* record = static_cast<PaletteRecord*>(HeapAlloc(GetProcessHeap(), 0, recordSize));
     if (record == nullptr) {
         return; // the saver runs on with the system palette
     }
-    record->palVersion = PaletteVersion;
-    record->palNumEntries = static_cast<WORD>(count);
-    for (uint32_t index = 0; index < count; ++index) {
-        const PaletteColour colour = PaletteEntryFor(layout, index);
-        record->palPalEntry[index].peRed = colour.red;
-        record->palPalEntry[index].peGreen = colour.green;
-        record->palPalEntry[index].peBlue = colour.blue;
-        record->palPalEntry[index].peFlags = colour.flags;
-    }
-    renderState.palette = CreatePalette(record);
+    FillPaletteRecord(layout, record);
+    renderState.palette = CreatePalette(reinterpret_cast<LOGPALETTE*>(record));
     SelectScenePalette();
     HeapFree(GetProcessHeap(), 0, record);
 }

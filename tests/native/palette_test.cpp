@@ -1,7 +1,9 @@
 // Palette arithmetic for palette-based pixel formats: entry counts, the
-// truncated levels of each colour field, and fields without bits.
+// truncated levels of each colour field, fields without bits, and the
+// palette record GDI is given.
 #include "render/palette_levels.h"
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace {
 
@@ -73,6 +75,29 @@ TEST(Palette, EntryCountFitsThePaletteRecord)
     EXPECT_EQ(PaletteEntryCount(layout), 0u);
     layout.colorBits = 255;
     EXPECT_EQ(PaletteEntryCount(layout), 0u);
+}
+
+// The record of a 256-colour display's format, in a buffer of exactly its
+// size, so that the sanitizers see any write past it.
+TEST(Palette, RecordOfA256ColourFormat)
+{
+    const size_t size = PaletteRecordSize(Layout332);
+    ASSERT_EQ(size, 4u + 256u * 4u);
+    std::vector<uint8_t> buffer(size);
+    PaletteRecord* record = reinterpret_cast<PaletteRecord*>(buffer.data());
+    FillPaletteRecord(Layout332, record);
+    EXPECT_EQ(record->version, 0x300);
+    EXPECT_EQ(record->entryCount, 256);
+    const uint8_t* entry91 = &buffer[4 + 91 * 4];
+    EXPECT_EQ(entry91[0], 109);
+    EXPECT_EQ(entry91[1], 109);
+    EXPECT_EQ(entry91[2], 85);
+    EXPECT_EQ(entry91[3], 0);
+    EXPECT_EQ(buffer[size - 4], 255) << "the last entry is white";
+    EXPECT_EQ(buffer[size - 2], 255);
+    PaletteLayout tooWide = Layout332;
+    tooWide.colorBits = 16;
+    EXPECT_EQ(PaletteRecordSize(tooWide), 0u);
 }
 
 } // namespace
