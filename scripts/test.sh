@@ -33,10 +33,10 @@ if [ "$start" = none ]; then
     "$ROOT/scripts/lib/build.sh" i686 saver
     linux_trees="native x87 i686-static"
 else
-    for tree in native i686; do
-        "$ROOT/scripts/lib/build.sh" "$tree"
-    done
-    "$ROOT/scripts/lib/build.sh" x86_64 saver
+    "$ROOT/scripts/lib/build.sh" i686
+    # The native tree and the x86_64 saver need neither Wine nor a display:
+    # they build beside the Windows runs, at the lowest priority.
+    background_builds="native x86_64"
     linux_trees="native i686-static"
 fi
 
@@ -123,9 +123,23 @@ run_tree() {
 status=0
 failed_trees="$BUILD_ROOT/failed-trees.txt"
 rm -f "$failed_trees" "$BUILD_ROOT"/ctest-*-again.txt
+# A build in the background: the whole native tree, the x86_64 saver alone.
+background_build() {
+    [ "$1" = x86_64 ] && set -- x86_64 saver
+    nice -n 19 "$ROOT/scripts/lib/build.sh" "$@" >"$BUILD_ROOT/build-$1.log" 2>&1 || {
+        cat "$BUILD_ROOT/build-$1.log"
+        echo "$1 (build)" >>"$failed_trees"
+        echo "the $1 tree did not build: see build/build-$1.log" >"$BUILD_ROOT/ctest-$1.txt"
+        return 1
+    }
+}
 (
+    for tree in ${background_builds:-}; do
+        background_build "$tree" || true
+    done
     for tree in $linux_trees; do
         [ "$tree" = i686-static ] && continue
+        grep -qx "$tree (build)" "$failed_trees" 2>/dev/null && continue
         run_tree "$tree" || echo "$tree" >>"$failed_trees"
     done
 ) &
@@ -202,6 +216,7 @@ case " $wine_runs " in
     *) echo "the Windows tests ran under one Wine only: $wines" | tee -a "$log" ;;
 esac
 echo "Windows tests by Wine: $wines" | tee -a "$log"
+[ ! -s "$failed_trees" ] || echo "failed: $(tr '\n' ' ' <"$failed_trees")" | tee -a "$log"
 [ -z "$again_notes" ] ||
     echo "note: ended at their start with no output, then passed when run again: $again_notes" | tee -a "$log"
 echo "$passed passed, $failed failed"

@@ -28,7 +28,9 @@ const LRESULT CursorHandled = 1;
 // follows within HeldJumpMs, or at once when the pointer moves on; and any
 // move within SettleMs after a display change is the system's.
 const UINT JumpDistance = 64;
-const DWORD HeldJumpMs = 1500;
+// A second covers Wine's lag; three quarters of one let a display-change
+// test end the saver by itself.
+const DWORD HeldJumpMs = 1000;
 const DWORD SettleMs = 1500;
 
 // A close asked for by any rule, or refused by the password check, ends

@@ -24,7 +24,7 @@ RUN_SECONDS = 25  # the host ends a saver that runs longer
 MONITORS_RUN_SECONDS = 120
 START_POINT = (500, 400)
 # How long the saver holds a jump of the pointer before it counts it.
-HELD_JUMP_SECONDS = 1.5
+HELD_JUMP_SECONDS = 1.0
 # Every Windows the saver is for, as Wine's per-program setting names them,
 # and whether it belongs to the 95/98 family.
 VERSIONS = [("win95", True), ("win98", True), ("winme", True), ("nt40", False), ("win2k", False),
@@ -566,7 +566,7 @@ def win98():
                 for action in actions:
                     xdotool(*action)
                 check(wait_for(lambda: verifications(log) > asked, 10), "a %s asks the provider" % what)
-                time.sleep(HELD_JUMP_SECONDS + 1.5)
+                time.sleep(HELD_JUMP_SECONDS + 2.0)
                 check(verifications(log) == asked + 1 and process.poll() is None,
                       "the provider's refusal of a %s keeps the saver, and it is not asked again (asked %d times)"
                       % (what, verifications(log) - asked))
