@@ -1,14 +1,15 @@
 #!/usr/bin/env python3
 """Checks the built saver file without running it, for what Wine cannot
 show: that the loaders of Windows 95 to 11 accept it and a 486DX runs it.
-- Its import table is exactly the list of allowed imports.
+- Its import table is exactly the list of allowed imports, and every one
+  of them is in the record of what Windows 95 and NT 4.0 export (i686).
 - Its PE header asks for no newer system than the oldest target.
 - Its code holds no instruction newer than the i486 (i686 build).
 - It is stripped, at most 64 KiB, and its debug information lies beside it
   under the name its debug link gives.
 - Its resources hold dialog 2003 as designed, string 1, bitmap 155, the
   version record and the manifest, and no bitmap 156.
-Usage: check_saver_file.py OBJDUMP WINDRES OBJCOPY SAVER IMPORTS MANIFEST"""
+Usage: check_saver_file.py OBJDUMP WINDRES OBJCOPY SAVER IMPORTS MANIFEST OLDEST_EXPORTS"""
 import os
 import re
 import subprocess
@@ -97,6 +98,15 @@ def check_imports(dump, imports_list, build):
     check(not found - allowed, "imports not on the list: %s" % sorted(found - allowed))
     check(not allowed - found, "listed imports the file does not have: %s" % sorted(allowed - found))
     print("imports: %d functions from %s" % (len(found), sorted({dll for dll, _ in found})))
+    return found | allowed
+
+
+def check_oldest_exports(imports, record):
+    """Wine gives every Windows version it imitates all its exports, so the
+    list's claim is held against a sourced record of the oldest systems'."""
+    missing = sorted(imports - allowed_imports(record, "i686"))
+    check(not missing, "imports Windows 95 or NT 4.0 is not recorded to export: %s" % missing)
+    print("imports missing from the oldest systems' record: %d" % len(missing))
 
 
 def check_header(dump, file_format):
@@ -142,14 +152,15 @@ def section_bytes(objcopy, saver, section):
 
 
 def main():
-    objdump, windres, objcopy, saver, imports_list, manifest = sys.argv[1:7]
+    objdump, windres, objcopy, saver, imports_list, manifest, oldest_exports = sys.argv[1:8]
     dump = subprocess.run([objdump, "-p", saver], check=True, capture_output=True, text=True).stdout
     headers = subprocess.run([objdump, "-h", saver], check=True, capture_output=True, text=True).stdout
     file_format = re.search(r"file format (\S+)", dump).group(1)
-    check_imports(dump, imports_list, BUILDS[file_format])
+    imports = check_imports(dump, imports_list, BUILDS[file_format])
     check_header(dump, file_format)
     if file_format == "pei-i386":
         check_instructions(objdump, saver)
+        check_oldest_exports(imports, oldest_exports)
     check_stripped(headers, saver)
     with open(manifest, "rb") as text:
         check(text.read() in section_bytes(objcopy, saver, ".rsrc"), "the manifest is not among the resources")
