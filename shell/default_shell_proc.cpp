@@ -28,8 +28,8 @@ const LRESULT CursorHandled = 1;
 // follows within HeldJumpMs, or at once when the pointer moves on; and any
 // move within SettleMs after a display change is the system's.
 const UINT JumpDistance = 64;
-// A second covers Wine's lag; three quarters of one let a display-change
-// test end the saver by itself.
+// A second covers Wine's lag; at three quarters of one a display-change
+// test failed.
 const DWORD HeldJumpMs = 1000;
 const DWORD SettleMs = 1500;
 
