@@ -5,8 +5,7 @@ wineserver come from scripts/lib/with-display.sh; for the group monitors, from
 scripts/lib/with-monitors.sh, whose monitors this group changes while the saver
 runs.
 Usage: saver_e2e.py GROUP WINE SAVER HOST [PASSWORD_STAND_IN]
-GROUP: table | preview | about | fullscreen | win98 | versions | monitors | quick-pair
-(quick-pair: a part of monitors alone, to run it many times)"""
+GROUP: table | preview | about | fullscreen | win98 | versions | monitors"""
 import contextlib
 import os
 import re
@@ -800,14 +799,9 @@ def monitors():
     check_held_preview("preview on %d monitors" % len(layout), dict(layout, **PREVIEW_CHANGE[1]))
 
 
-def quick_pair(layout=None):
-    """The quick pair of changes on the primary alone (LAYOUT, or made so
-    first), then a flick that ends the saver; returns the layout left."""
-    if layout is None:
-        layout = {"DUMMY0": MONITORS["DUMMY0"]}
-        set_monitors(layout, {name: None for name in MONITORS if name not in layout})
-        check(wait_for(lambda: desktop_state()["monitors"] == sorted(layout.values()), 10),
-              "Wine reports the primary alone")
+def quick_pair(layout):
+    """The quick pair of changes on the primary alone (LAYOUT), then a flick
+    that ends the saver; returns the layout left."""
     # The pointer starts near the middle of the one monitor.
     process = start_full_screen("/s", seconds=MONITORS_RUN_SECONDS)
     what, changes = QUICK_PAIR
@@ -832,7 +826,7 @@ def quick_pair(layout=None):
 
 def main():
     {"table": table, "preview": preview, "about": about, "fullscreen": fullscreen, "win98": win98,
-     "versions": versions, "monitors": monitors, "quick-pair": quick_pair}[sys.argv[1]]()
+     "versions": versions, "monitors": monitors}[sys.argv[1]]()
     print("%d failure(s)" % len(failures))
     sys.exit(1 if failures else 0)
 

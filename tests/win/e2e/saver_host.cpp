@@ -276,23 +276,18 @@ static int About(const char* saver, const char* tail, bool owned, const char* ho
 }
 
 
-struct SaverWindowSearch {
-    DWORD processId;
-    bool found;
-};
-
-static BOOL CALLBACK FindSaverWindowOf(HWND window, LPARAM searchAddress)
+// The full-screen saver window of the process, if it is still there.
+static HWND SaverWindowOf(DWORD processId)
 {
-    SaverWindowSearch& search = *reinterpret_cast<SaverWindowSearch*>(searchAddress);
-    char className[64] = "";
-    char title[64] = "";
-    GetClassNameA(window, className, sizeof className);
-    GetWindowTextA(window, title, sizeof title);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    search.found = owner == search.processId && strcmp(className, "WindowsScreenSaverClass") == 0 &&
-                   strcmp(title, "Screen Saver") == 0;
-    return search.found ? FALSE : TRUE;
+    HWND window = nullptr;
+    while ((window = FindWindowExA(nullptr, window, "WindowsScreenSaverClass", "Screen Saver")) != nullptr) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == processId) {
+            return window;
+        }
+    }
+    return nullptr;
 }
 
 // A process's windows can outlive it by a moment, and until they go a new
@@ -301,16 +296,13 @@ static BOOL CALLBACK FindSaverWindowOf(HWND window, LPARAM searchAddress)
 static void WaitGone(DWORD processId)
 {
     DWORD start = GetTickCount();
-    SaverWindowSearch search = {processId, true};
-    while (GetTickCount() - start < GoneTimeoutMs) {
-        search.found = false;
-        EnumWindows(FindSaverWindowOf, reinterpret_cast<LPARAM>(&search));
-        if (!search.found) {
+    while (SaverWindowOf(processId) != nullptr) {
+        if (GetTickCount() - start >= GoneTimeoutMs) {
+            printf("FAIL: the saver's full-screen window is still there after its process\n");
             return;
         }
         Sleep(WaitStepMs);
     }
-    printf("FAIL: the saver's full-screen window is still there after its process\n");
 }
 
 static int Run(const char* saver, const char* tail, DWORD seconds)
