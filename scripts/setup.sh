@@ -41,9 +41,14 @@ install_missing() {
     apt_install $missing
 }
 
+# Each phase says when it starts, so a slow one is seen as such.
+echo "set-up: packages"
 # shellcheck disable=SC2086
 install_missing $PACKAGES
+echo "set-up: 32-bit programs"
 "$ROOT/scripts/lib/i386-emulator.sh"
 install_missing "$EMULATOR_PACKAGE"
+echo "set-up: the Wine prefix"
 "$ROOT/scripts/lib/wineprefix.sh"
+echo "set-up: the Wine 10 root"
 "$ROOT/scripts/lib/wine10-root.sh"

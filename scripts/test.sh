@@ -6,6 +6,7 @@ set -eu
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 . "$ROOT/scripts/lib/env.sh"
 
+echo "== set-up"
 "$ROOT/scripts/setup.sh"
 
 # The i686 tree is the shipped saver.scr. Where 32-bit Wine starts, natively
@@ -27,12 +28,15 @@ fi
 if [ "$start" = none ]; then
     echo "note: this machine cannot start 32-bit programs; the x86_64 build stands in for the shipped one under Wine"
     for tree in native x87 x86_64; do
+        echo "== build: the $tree tree"
         "$ROOT/scripts/lib/build.sh" "$tree"
     done
     # The static checks need the saver alone, and neither Wine nor a display.
+    echo "== build: the i686 saver"
     "$ROOT/scripts/lib/build.sh" i686 saver
     linux_trees="native x87 i686-static"
 else
+    echo "== build: the i686 tree"
     "$ROOT/scripts/lib/build.sh" i686
     # The native tree and the x86_64 saver need neither Wine nor a display:
     # they build beside the Windows runs, at the lowest priority.
@@ -70,6 +74,7 @@ wine_of() {
 WINE10_LEAVES_OUT="static|one-wine"
 PASSED_LINE="^ *[0-9]*/[0-9]* Test *#[0-9]*: .* Passed"
 FAILED_LINE="^ *[0-9]*/[0-9]* Test *#[0-9]*: .*\*\*\*"
+LIMIT_LINE="^the .* run reached its limit of "
 count_lines() {
     grep -c "$1" "$2" || true
 }
@@ -77,29 +82,75 @@ test_names() {
     grep "$1" "$2" | sed 's/.*Test *#[0-9]*: \([^ ]*\) .*/\1/' | tr '\n' ' '
 }
 
+# How long a Windows run may take as a whole, beside each test's own limit:
+# a run that hangs between tests, or in a wrapper, ends too, and says which
+# test was running. A few times the longest seen emulated (under 10 min).
+RUN_LIMIT_SECONDS="${SAVER_RUN_LIMIT:-1800}"
+RUN_LIMIT_GRACE_SECONDS=30
+
+# Runs a command whose output is CTest's into a file, and shows each test's
+# line on the console as it ends, under the run's heading (progress.py).
+shown_run() {
+    shown_heading="$1" shown_out="$2"
+    shift 2
+    "$@" >"$shown_out" 2>&1 &
+    shown_pid=$!
+    python3 "$ROOT/scripts/lib/progress.py" "$shown_heading" "$shown_out" "$shown_pid" &
+    shown_watcher=$!
+    shown_status=0
+    wait "$shown_pid" || shown_status=$?
+    wait "$shown_watcher" || echo "[$shown_heading] the progress display failed; the output is in $shown_out"
+    return $shown_status
+}
+
+# A run that ran into its limit: the console and the run's file say so.
+limit_struck() {
+    heading="$1" out="$2"
+    running=$(python3 "$ROOT/scripts/lib/progress.py" --running "$out")
+    echo "the $heading run reached its limit of $RUN_LIMIT_SECONDS s while running: ${running:-no test}" |
+        tee -a "$out"
+}
+
 # A Windows run's tests (those that CTest's further options pick), under
-# Wine on a private display. Its end-to-end checks list the known
-# differences of that Wine that showed in a file of the run's own. A Wine
-# program has been seen, once in many runs, to end at its start with no
-# output at all: a failed test that did exactly that, and only such a test,
-# runs once more, by name (the tree's record of its last failures may be
-# another run's), into a file of its own, and that run decides. Any other
-# failure stands.
+# Wine on a private display, within the run's limit. Its end-to-end checks
+# list the known differences of that Wine that showed in a file of the run's
+# own. A Wine program has been seen, once in many runs, to end at its start
+# with no output at all: a failed test that did exactly that, and only such
+# a test, runs once more, by name (the tree's record of its last failures may
+# be another run's), into a file of its own, and that run decides. Any other
+# failure stands, a test that ran into its time limit and a run that ran into
+# its own among them.
 wine_tests() {
     run="$1"
     shift
     tree="${run%-wine10}"
+    heading=$(wine_of "$run")
     known="$BUILD_ROOT/known-$run.txt"
     junit="$BUILD_ROOT/ctest-$run.xml"
+    out="$BUILD_ROOT/ctest-$run.txt"
     rm -f "$known" "$junit"
-    run_in "$run" env SAVER_KNOWN_DIFFERENCES="$known" "$ROOT/scripts/lib/with-display.sh" \
-        ctest --test-dir "$BUILD_ROOT/$tree" --output-on-failure --output-junit "$junit" "$@" \
-        >"$BUILD_ROOT/ctest-$run.txt" 2>&1 && return 0
-    silent=$(python3 "$ROOT/scripts/lib/silent-failures.py" "$junit" | tr '\n' '|' | sed 's/|$//')
+    echo "== $heading: the $tree tree's Windows tests"
+    status=0
+    shown_run "$heading" "$out" run_in "$run" env SAVER_KNOWN_DIFFERENCES="$known" \
+        timeout -k "$RUN_LIMIT_GRACE_SECONDS" "$RUN_LIMIT_SECONDS" "$ROOT/scripts/lib/with-display.sh" \
+        ctest --test-dir "$BUILD_ROOT/$tree" --output-on-failure --output-junit "$junit" "$@" || status=$?
+    case $status in
+        0) return 0 ;;
+        124 | 137) limit_struck "$heading" "$out"; return 1 ;;
+    esac
+    [ -f "$junit" ] || return 1
+    silent=$(python3 "$ROOT/scripts/lib/silent-failures.py" "$junit" "$out" | tr '\n' '|' | sed 's/|$//')
     [ -n "$silent" ] || return 1
-    run_in "$run" env SAVER_KNOWN_DIFFERENCES="$known" "$ROOT/scripts/lib/with-display.sh" \
-        ctest --test-dir "$BUILD_ROOT/$tree" --output-on-failure -R "^($silent)\$" "$@" \
-        >"$BUILD_ROOT/ctest-$run-again.txt" 2>&1
+    echo "[$heading] ended at their start with no output, run once more: $silent"
+    again="$BUILD_ROOT/ctest-$run-again.txt"
+    status=0
+    shown_run "$heading, again" "$again" run_in "$run" env SAVER_KNOWN_DIFFERENCES="$known" \
+        timeout -k "$RUN_LIMIT_GRACE_SECONDS" "$RUN_LIMIT_SECONDS" "$ROOT/scripts/lib/with-display.sh" \
+        ctest --test-dir "$BUILD_ROOT/$tree" --output-on-failure -R "^($silent)\$" "$@" || status=$?
+    case $status in
+        124 | 137) limit_struck "$heading" "$again" ;;
+    esac
+    return $status
 }
 
 # Runs the tests of one tree into its own file; fails when one fails. The
@@ -107,8 +158,12 @@ wine_tests() {
 run_tree() {
     out="$BUILD_ROOT/ctest-$1.txt"
     case "$1" in
-        native|x87) ctest --test-dir "$BUILD_ROOT/$1" --output-on-failure >"$out" 2>&1 ;;
-        i686-static) ctest --test-dir "$BUILD_ROOT/i686" --output-on-failure -L static >"$out" 2>&1 ;;
+        native | x87)
+            echo "== $1: the $1 tree's tests"
+            shown_run "$1" "$out" ctest --test-dir "$BUILD_ROOT/$1" --output-on-failure ;;
+        i686-static)
+            echo "== static: the i686 tree's static checks"
+            shown_run static "$out" ctest --test-dir "$BUILD_ROOT/i686" --output-on-failure -L static ;;
         # Its static checks run apart, in the Linux group; computation that
         # does not depend on Wine runs under the machine's Wine alone.
         i686-wine10) wine_tests "$1" -LE "$WINE10_LEAVES_OUT" ;;
@@ -126,12 +181,14 @@ rm -f "$failed_trees" "$BUILD_ROOT"/ctest-*-again.txt
 # A build in the background: the whole native tree, the x86_64 saver alone.
 background_build() {
     [ "$1" = x86_64 ] && set -- x86_64 saver
+    echo "[$1] building in the background: build/build-$1.log"
     nice -n 19 "$ROOT/scripts/lib/build.sh" "$@" >"$BUILD_ROOT/build-$1.log" 2>&1 || {
         cat "$BUILD_ROOT/build-$1.log"
         echo "$1 (build)" >>"$failed_trees"
-        echo "the $1 tree did not build: see build/build-$1.log" >"$BUILD_ROOT/ctest-$1.txt"
+        echo "the $1 tree did not build: see build/build-$1.log" | tee "$BUILD_ROOT/ctest-$1.txt"
         return 1
     }
+    echo "[$1] built"
 }
 (
     for tree in ${background_builds:-}; do
@@ -145,7 +202,7 @@ background_build() {
 ) &
 linux_pid=$!
 for run in $wine_runs; do
-    run_tree "$run" || status=1
+    run_tree "$run" || { status=1; echo "$run" >>"$failed_trees"; }
 done
 wait "$linux_pid"
 # The static checks build the saver again and package it: apart from the
@@ -167,18 +224,26 @@ for run in $linux_trees $wine_runs; do
     heading="${run%-wine10}"
     case " $wine_runs " in *" $run "*) wine=$(wine_of "$run"); heading="$heading under $wine" ;; esac
     echo "== tests of $heading" | tee -a "$log"
-    tee -a "$log" <"$first"
+    cat "$first" >>"$log"
     run_passed=$(count_lines "$PASSED_LINE" "$first")
-    run_failed=$(count_lines "$FAILED_LINE" "$first")
+    # A run stopped at its limit has one test with no line of its own.
+    run_failed=$(($(count_lines "$FAILED_LINE" "$first") + $(count_lines "$LIMIT_LINE" "$first")))
+    # Each test's line was shown as it ended; a failed run's output is shown
+    # here, whether a test failed or the run could not start them.
+    if [ "$run_failed" -gt 0 ] || grep -qx "$run" "$failed_trees" 2>/dev/null; then
+        cat "$first"
+    fi
     if [ -f "$again" ]; then
         echo "== tests of $heading that ended at their start with no output, run once more" | tee -a "$log"
-        tee -a "$log" <"$again"
+        cat "$again" >>"$log"
         again_passed=$(count_lines "$PASSED_LINE" "$again")
         run_passed=$((run_passed + again_passed))
         run_failed=$((run_failed - again_passed))
+        [ "$run_failed" -eq 0 ] || cat "$again"
         names=$(test_names "$PASSED_LINE" "$again")
         [ -z "$names" ] || again_notes="$again_notes$heading: $names"
     fi
+    echo "$heading: $run_passed passed, $run_failed failed"
     passed=$((passed + run_passed))
     failed=$((failed + run_failed))
     case " $wine_runs " in *" $run "*) ;; *) continue ;; esac

@@ -33,13 +33,49 @@ ln -s "$WINEPREFIX/drive_c" "$prefix/dosdevices/c:"
 ln -s / "$prefix/dosdevices/z:"
 export WINEPREFIX="$prefix"
 
-# One wineserver for the whole command. The first program of a new
-# wineserver starts Wine's background services; start them here, detached
-# from the command's output, so they do not hold its pipes open (ctest would
-# wait on them until its time-out). That first program also tells Wine that
-# no window manager runs on this display.
-"$WINESERVER" -p >/dev/null 2>&1 || true
-wine_manages_windows "${SAVER_WINE_MANAGED:-N}"
+# The session's start, known to have happened before the command runs: its
+# wineserver up, its first program run to a successful end, and Wine's
+# background programs (services.exe, which starts the others) running. That
+# first program starts them, so they inherit its output, the session's log,
+# and never hold the command's pipes open (CTest would wait on them until
+# its time-out); a command's own first program would otherwise start them.
+# The first program also tells Wine whether a window manager runs here.
+BACKGROUND_START_TENTHS=600
+session_log="$workdir/start.log"
+
+# Wine's background programs of this session (not another session's).
+background_started() {
+    for pid in $(pgrep -x services.exe); do
+        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$prefix" && return 0
+    done
+    return 1
+}
+
+# Starts the session; on a failure, says in $not_started what did not start.
+start_session() {
+    not_started="the wineserver did not start"
+    "$WINESERVER" -p >>"$session_log" 2>&1 || return 1
+    not_started="the first program (wine reg add) failed"
+    wine_manages_windows "${SAVER_WINE_MANAGED:-N}" >>"$session_log" 2>&1 || return 1
+    not_started="Wine's background programs (services.exe) did not start within $((BACKGROUND_START_TENTHS / 10)) s"
+    tries=0
+    until background_started; do
+        tries=$((tries + 1))
+        [ "$tries" -le "$BACKGROUND_START_TENTHS" ] || return 1
+        sleep 0.1
+    done
+}
+
+if ! start_session </dev/null; then
+    echo "wine-session.sh: $not_started; starting the session once more" >&2
+    WINEPREFIX="$prefix" "$WINESERVER" -k >>"$session_log" 2>&1 || true
+    WINEPREFIX="$prefix" timeout "$END_TIMEOUT" "$WINESERVER" -w >>"$session_log" 2>&1 || true
+    if ! start_session </dev/null; then
+        echo "wine-session.sh: the Wine session did not start: $not_started. Its log:" >&2
+        cat "$session_log" >&2
+        exit 1
+    fi
+fi
 status=0
 "$@" || status=$?
 exit $status
