@@ -73,3 +73,30 @@ apt_install() {
     fi
     return 1
 }
+
+# The machine's own Debian source entry for the release CODENAME, as the
+# machine writes it: the first deb822 stanza that names that suite (without
+# its comments), or else the first one-line entry. Prints the format
+# ("sources" or "list") on a line of its own, then the entry. Fails where
+# there is none. Set-up copies the archive's host from it and never writes
+# one into the repository.
+machine_entry() {
+    codename="$1"
+    for file in /etc/apt/sources.list.d/*.sources; do
+        [ -f "$file" ] || continue
+        entry=$(awk -v suite="$codename" 'BEGIN { RS = ""; FS = "\n" }
+            $0 ~ ("(^|\n)Suites:([^\n]* )?" suite "( |\n|$)") && $0 ~ /(^|\n)Types:[^\n]*deb( |\n|$)/ {
+                for (i = 1; i <= NF; i++) if ($i !~ /^#/) print $i
+                exit
+            }' "$file")
+        [ -z "$entry" ] || { printf 'sources\n%s\n' "$entry"; return 0; }
+    done
+    [ -f /etc/apt/sources.list ] || return 1
+    entry=$(awk -v suite="$codename" '$1 == "deb" {
+            # The last field of the options in brackets, if any; the URI and the suite follow.
+            i = 1
+            if ($2 ~ /^\[/) for (i = 2; i < NF && $i !~ /\]$/; i++);
+            if ($(i + 2) == suite) { print; exit }
+        }' /etc/apt/sources.list)
+    [ -n "$entry" ] && printf 'list\n%s\n' "$entry"
+}

@@ -45,34 +45,20 @@ installed_version() {
     dpkg-query -W -f='${Version}' "$PACKAGE" 2>/dev/null || true
 }
 
-# Writes the machine's own Debian entry for its release, deb822 or one-line,
-# again with the backports suite: the archive's host stays the machine's.
+# Writes the machine's own Debian entry for its release again with the
+# backports suite: the archive's host stays the machine's.
 write_backports_entry() {
     codename="$1"
-    for file in /etc/apt/sources.list.d/*.sources; do
-        [ -f "$file" ] || continue
-        awk -v suite="$codename" 'BEGIN { RS = ""; FS = "\n" }
-            $0 ~ ("(^|\n)Suites:([^\n]* )?" suite "( |\n|$)") && $0 ~ /(^|\n)Types:[^\n]*deb( |\n|$)/ {
-                for (i = 1; i <= NF; i++) {
-                    if ($i ~ /^#/) continue
-                    if ($i ~ /^Suites:/) $i = "Suites: " suite "-backports"
-                    print $i
-                }
-                found = 1; exit
-            }
-            END { exit !found }' "$file" >"$SOURCES.sources" && return 0
-    done
-    rm -f "$SOURCES.sources"
-    [ -f /etc/apt/sources.list ] || return 1
-    awk -v suite="$codename" '$1 == "deb" {
-            # The last field of the options in brackets, if any; the URI and the suite follow.
+    entry=$(machine_entry "$codename") || return 1
+    format=$(echo "$entry" | head -1)
+    echo "$entry" | sed 1d | awk -v format="$format" -v suite="$codename" '
+        format == "sources" && /^Suites:/ { $0 = "Suites: " suite "-backports" }
+        format == "list" {
             i = 1
             if ($2 ~ /^\[/) for (i = 2; i < NF && $i !~ /\]$/; i++);
-            if ($(i + 2) == suite) { $(i + 2) = suite "-backports"; print; found = 1; exit }
+            $(i + 2) = suite "-backports"
         }
-        END { exit !found }' /etc/apt/sources.list >"$SOURCES.list" && return 0
-    rm -f "$SOURCES.list"
-    return 1
+        { print }' >"$SOURCES.$format"
 }
 
 install_backports_emulator() {

@@ -13,6 +13,7 @@
 set -eu
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 . "$ROOT/scripts/lib/env.sh"
+. "$ROOT/scripts/lib/apt.sh"
 
 SUITE=trixie
 PACKAGES="$WINE_PACKAGES
@@ -27,23 +28,18 @@ cannot() {
     exit 0
 }
 
-# The URI of the machine's own Debian archive: its entry for its release,
-# deb822 or one-line. The host name stays the machine's.
+# The URI of the machine's own Debian archive: its entry for its release.
+# The host name stays the machine's.
 machine_archive() {
-    codename="$1"
-    for file in /etc/apt/sources.list.d/*.sources; do
-        [ -f "$file" ] || continue
-        awk -v suite="$codename" 'BEGIN { RS = ""; FS = "\n" }
-            $0 ~ ("(^|\n)Suites:([^\n]* )?" suite "( |\n|$)") && $0 ~ /(^|\n)Types:[^\n]*deb( |\n|$)/ {
-                for (i = 1; i <= NF; i++) if ($i ~ /^URIs:/) { split($i, uri, " "); print uri[2]; exit }
-            }' "$file" | grep . && return 0
-    done
-    [ -f /etc/apt/sources.list ] &&
-        awk -v suite="$codename" '$1 == "deb" {
+    entry=$(machine_entry "$1") || return 1
+    case "$(echo "$entry" | head -1)" in
+        sources) echo "$entry" | awk '$1 == "URIs:" { print $2; exit }' | grep . ;;
+        *) echo "$entry" | sed 1d | awk '{
                 i = 1
                 if ($2 ~ /^\[/) for (i = 2; i < NF && $i !~ /\]$/; i++);
-                if ($(i + 2) == suite) { print $(i + 1); exit }
-            }' /etc/apt/sources.list | grep .
+                print $(i + 1)
+            }' | grep . ;;
+    esac
 }
 
 [ "$(id -u)" -eq 0 ] || cannot "it needs root"
