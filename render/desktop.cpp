@@ -1,11 +1,12 @@
 // Reads the desktop: the screen's clip box and the monitors that
 // EnumDisplayMonitors lists, less the invisible pseudo-monitors of mirroring
 // drivers (desktop sharing and remote control on 2000 to 7), which
-// EnumDisplayDevices marks. Those functions and GetMonitorInfoA are looked
-// up at run time, since Windows 95 and NT 4.0 lack them; without
-// EnumDisplayMonitors the desktop has no monitors, without the others every
-// monitor is kept. Leaves out when to read (render_child) and the views
-// (monitor_views).
+// EnumDisplayDevices marks; they are looked for only when the monitors
+// listed outnumber the visible ones (SM_CMONITORS). Those functions and
+// GetMonitorInfoA are looked up at run time, since Windows 95 and NT 4.0
+// lack them; without EnumDisplayMonitors the desktop has no monitors,
+// without the others every monitor is kept. Leaves out when to read
+// (render_child) and the views (monitor_views).
 #include "render/desktop.h"
 
 namespace {
@@ -13,10 +14,13 @@ const char UserLibraryName[] = "USER32.DLL";
 const char EnumMonitorsName[] = "EnumDisplayMonitors";
 const char MonitorInfoName[] = "GetMonitorInfoA";
 const char EnumDevicesName[] = "EnumDisplayDevicesA";
+// Looked up with the others, so that the saver's imports stay those of 95.
+const char SystemMetricsName[] = "GetSystemMetrics";
 const BOOL GoOn = TRUE;
 
 typedef BOOL(WINAPI* EnumMonitorsEntry)(HDC, LPCRECT, MONITORENUMPROC, LPARAM);
 typedef BOOL(WINAPI* MonitorInfoEntry)(HMONITOR, LPMONITORINFO);
+typedef int(WINAPI* SystemMetricsEntry)(int);
 
 // One reading: the desktop it fills, and the entries it reads each
 // monitor's device with (null where the system lacks them).
@@ -56,14 +60,34 @@ BOOL CALLBACK AddMonitor(HMONITOR handle, HDC, LPRECT monitor, LPARAM readingAdd
     return GoOn;
 }
 
+// SM_CMONITORS counts the visible monitors only; 0 where the system cannot
+// say.
+int VisibleMonitors()
+{
+    const SystemMetricsEntry systemMetrics = UserEntry<SystemMetricsEntry>(SystemMetricsName);
+    return systemMetrics != nullptr ? systemMetrics(SM_CMONITORS) : 0;
+}
+
 void ReadMonitors(Desktop& desktop)
 {
     const EnumMonitorsEntry enumMonitors = UserEntry<EnumMonitorsEntry>(EnumMonitorsName);
     if (enumMonitors == nullptr) {
         return;
     }
-    Reading reading = {&desktop, UserEntry<MonitorInfoEntry>(MonitorInfoName),
-        UserEntry<EnumDevicesEntry>(EnumDevicesName)};
+    Reading reading = {&desktop, nullptr, nullptr};
+    if (!enumMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&reading))) {
+        desktop.monitorCount = 0;
+        return;
+    }
+    // Only a listing with more monitors than are visible holds a mirror's:
+    // the devices are looked at then alone, since they are slow to read.
+    const int visible = VisibleMonitors();
+    if (visible == 0 || desktop.monitorCount <= visible) {
+        return;
+    }
+    desktop.monitorCount = 0;
+    reading.monitorInfo = UserEntry<MonitorInfoEntry>(MonitorInfoName);
+    reading.enumDevices = UserEntry<EnumDevicesEntry>(EnumDevicesName);
     if (!enumMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&reading))) {
         desktop.monitorCount = 0;
     }
