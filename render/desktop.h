@@ -10,8 +10,8 @@ struct Desktop {
     // The screen's clip box: the virtual screen, whose top left may be
     // negative when a monitor lies left of or above the primary one.
     RECT bounds;
-    // How many monitors the system lists, 0 when it cannot list them; only
-    // the first MaxMonitorViews are kept.
+    // How many monitors the system lists, mirrors' pseudo-monitors left out,
+    // 0 when it cannot list them; only the first MaxMonitorViews are kept.
     int monitorCount;
     RECT monitors[MaxMonitorViews];
 };
@@ -19,3 +19,13 @@ struct Desktop {
 Desktop ReadDesktop();
 // Same rectangle and the same monitors, in the same order.
 bool SameDesktop(const Desktop& a, const Desktop& b);
+// EnumDisplayDevicesA's signature: the display devices, one record an
+// index, until it returns FALSE.
+typedef BOOL(WINAPI* EnumDevicesEntry)(LPCSTR, DWORD, PDISPLAY_DEVICEA, DWORD);
+// Whether the monitor, as GetMonitorInfoA describes it, belongs to a device
+// that enumDevices marks as a mirroring driver's: an invisible
+// pseudo-monitor. A device it does not list, or no enumDevices, is real.
+bool IsMirrorMonitor(const MONITORINFOEXA& monitor, EnumDevicesEntry enumDevices);
+// Counts the monitor into the desktop, keeping its rectangle while there is
+// room, unless it is a mirror's.
+void AddRealMonitor(Desktop& desktop, const MONITORINFOEXA& monitor, EnumDevicesEntry enumDevices);

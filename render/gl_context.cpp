@@ -1,7 +1,8 @@
 // The render child's pixel format, its palette on palette-based displays
 // (made at creation, realised again in the foreground when asked), the
-// texture-filtering choice and the GL context, and their release. Leaves out
-// the scene itself and which messages ask for the palette.
+// texture-filtering choice and the GL context, and their release. Set-up
+// stops at the first step that fails, with no context. Leaves out the scene
+// itself, which messages ask for the palette, and what is drawn without GL.
 #include "render/gl_context.h"
 #include "render/palette_levels.h"
 #include "render/render_state.h"
@@ -37,11 +38,15 @@ PIXELFORMATDESCRIPTOR PixelFormatRequest()
     return request;
 }
 
-void SetupGLContext(HWND child)
+bool SetupGLContext(HWND child)
 {
     renderState.deviceContext = GetDC(child);
     const int format = ChoosePixelFormat(renderState.deviceContext, &renderState.pixelFormatDescriptor);
-    SetPixelFormat(renderState.deviceContext, format, &renderState.pixelFormatDescriptor);
+    // A driver with no GL for this window, or a window whose format was
+    // set before: no context, and the child paints itself black.
+    if (format == 0 || !SetPixelFormat(renderState.deviceContext, format, &renderState.pixelFormatDescriptor)) {
+        return false;
+    }
     DescribePixelFormat(renderState.deviceContext, format, sizeof(PIXELFORMATDESCRIPTOR),
         &renderState.pixelFormatDescriptor);
     // An installable or accelerated driver can afford linear filtering.
@@ -50,8 +55,16 @@ void SetupGLContext(HWND child)
         renderState.linearFiltering = 1;
     }
     SetupPalette();
-    renderState.glContext = wglCreateContext(renderState.deviceContext);
-    wglMakeCurrent(renderState.deviceContext, renderState.glContext);
+    const HGLRC context = wglCreateContext(renderState.deviceContext);
+    if (context == nullptr) {
+        return false;
+    }
+    if (!wglMakeCurrent(renderState.deviceContext, context)) {
+        wglDeleteContext(context);
+        return false;
+    }
+    renderState.glContext = context;
+    return true;
 }
 
 void SetupPalette()
@@ -97,7 +110,10 @@ bool RealizeScenePalette()
 
 void ReleaseGLContext(HWND child)
 {
-    wglMakeCurrent(renderState.deviceContext, nullptr);
-    wglDeleteContext(renderState.glContext);
+    if (renderState.glContext != nullptr) {
+        wglMakeCurrent(renderState.deviceContext, nullptr);
+        wglDeleteContext(renderState.glContext);
+        renderState.glContext = nullptr;
+    }
     ReleaseDC(child, renderState.deviceContext);
 }

@@ -5,7 +5,10 @@
 // The pixel-format request: RGBA, double-buffered, with a depth buffer.
 PIXELFORMATDESCRIPTOR PixelFormatRequest();
 
-void SetupGLContext(HWND child);
+// False, with no context made (glContext null), when a step fails: no
+// pixel format, one that cannot be set, or no context to create or make
+// current.
+bool SetupGLContext(HWND child);
 void SetupPalette();
 // Made at creation, while the saver window was neither shown nor active, the
 // palette was mapped as a background one. This realises it again as the

@@ -28,8 +28,10 @@ const UINT ChildClassStyle = CS_VREDRAW | CS_HREDRAW | CS_OWNDC;
 const DWORD ChildStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
 const UINT SaverTimerPeriodMs = 1;
 const int QuitCode = 0;
-// WM_ERASEBKGND's answer: the background counts as erased, so it never is.
+// WM_ERASEBKGND's answer while GL draws: the background counts as erased,
+// so it never is. Without GL the class's black brush erases it.
 const LRESULT BackgroundErased = 1;
+const int BackgroundBrush = BLACK_BRUSH;
 // How often the saver window's timer compares the desktop with the system's:
 // Wine, for one, announces no display change.
 const DWORD DesktopCheckPeriodMs = 250;
@@ -48,6 +50,7 @@ void RegisterChildClass()
     childClass.style = ChildClassStyle;
     childClass.lpfnWndProc = RenderChildProc;
     childClass.hInstance = shellState.instance;
+    childClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BackgroundBrush));
     childClass.lpszClassName = ChildClassName;
     RegisterClassA(&childClass);
 }
@@ -217,7 +220,10 @@ LRESULT CALLBACK RenderChildProc(HWND window, UINT message, WPARAM wParam, LPARA
         PaintSceneFrame(window);
         return 0;
     case WM_ERASEBKGND:
-        return BackgroundErased;
+        if (renderState.glContext != nullptr) {
+            return BackgroundErased;
+        }
+        return DefWindowProcA(window, message, wParam, lParam);
     case WM_TIMER:
         InvalidateRect(window, nullptr, FALSE);
         return 0;

@@ -1,8 +1,9 @@
 // The render child's drawing, kept apart from its window procedure so that
 // the benchmark's same-scene reference runs the very same steps: set-up of
-// the GL context, the scene and the 1 ms frame timer, one painted frame, and
-// the teardown in reverse. Leaves out the window, its class and its input,
-// and the shell's close rules that the render child applies.
+// the GL context, the scene and the 1 ms frame timer, one painted frame (or,
+// where GL could not be set up, a black one), and the teardown in reverse.
+// Leaves out the window, its class and its input, and the shell's close
+// rules that the render child applies.
 #include "render/scene_drawing.h"
 
 #include "render/frame.h"
@@ -16,8 +17,9 @@ const UINT FramePeriodMs = 1;
 
 void BeginSceneDrawing(HWND window)
 {
-    SetupGLContext(window);
-    BuildScene();
+    if (SetupGLContext(window)) {
+        BuildScene();
+    }
     SetTimer(window, FrameTimerId, FramePeriodMs, nullptr);
 }
 
@@ -25,14 +27,22 @@ void PaintSceneFrame(HWND window)
 {
     PAINTSTRUCT paint;
     BeginPaint(window, &paint);
-    DrawFrame();
-    SwapBuffers(renderState.deviceContext);
+    if (renderState.glContext != nullptr) {
+        DrawFrame();
+        SwapBuffers(renderState.deviceContext);
+    } else {
+        // Without GL the frame is black all the same: the class's brush,
+        // through the default erase, over whatever the screen showed.
+        DefWindowProcA(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(paint.hdc), 0);
+    }
     EndPaint(window, &paint);
 }
 
 void EndSceneDrawing(HWND window)
 {
     KillTimer(window, FrameTimerId);
-    DeleteScene();
+    if (renderState.glContext != nullptr) {
+        DeleteScene();
+    }
     ReleaseGLContext(window);
 }

@@ -106,10 +106,23 @@ static void RestartMouseRule()
 
 // News that a laptop sends by itself while nobody touches it: the power
 // source changed, the battery's charge crossed a step, a power setting
-// changed. Every other broadcast (suspend, resume, a low battery) closes.
+// changed. And the questions before a suspend or standby (98 to XP), with
+// the news that someone refused: the machine stays up, so the saver does
+// too. Every other broadcast (the suspend or standby itself, a resume, a
+// low battery) closes.
 static bool IsPowerNews(WPARAM event)
 {
-    return event == PBT_APMPOWERSTATUSCHANGE || event == PowerSettingChange;
+    switch (event) {
+    case PBT_APMQUERYSUSPEND:
+    case PBT_APMQUERYSTANDBY:
+    case PBT_APMQUERYSUSPENDFAILED:
+    case PBT_APMQUERYSTANDBYFAILED:
+    case PBT_APMPOWERSTATUSCHANGE:
+    case PowerSettingChange:
+        return true;
+    default:
+        return false;
+    }
 }
 
 // The close and cursor rules, by message.

@@ -49,6 +49,20 @@ CHANGES = [("a monitor added below the primary", {"DUMMY3": (0, 768, 800, 1368)}
 QUICK_PAIR = ("a quick pair of changes that moves the pointer",
               [{"DUMMY1": (0, -600, 800, 0)}, {"DUMMY3": (-1024, 0, 0, 768)}])
 QUICK_SECONDS = 0.2
+# Two walks' last steps after which a saver under Wine 10 ended by itself:
+# each starts the saver on its first layout and makes its changes
+# QUICK_SECONDS apart; each moves the primary's X origin, and with it the
+# pointer. The 1280x720 monitor right of the portrait one given 640x480 and
+# moved left of the primary; and, from the primary with two below it, the
+# lower right one removed, then the lower left one with the primary
+# changed to 800x600.
+WALKS = [("a monitor made 640x480 and moved left of the primary",
+          {"DUMMY0": (0, 0, 1024, 768), "DUMMY1": (0, -768, 1024, 0), "DUMMY2": (1024, 0, 1624, 1000),
+           "DUMMY3": (1624, 0, 2904, 720), "DUMMY4": (1624, -1024, 2392, 0)},
+          [{"DUMMY3": (-640, 0, 0, 480)}]),
+         ("the two monitors below the primary removed, the primary made 800x600",
+          {"DUMMY0": (0, 0, 1024, 768), "DUMMY1": (-640, 768, 0, 1248), "DUMMY2": (0, 768, 1024, 1536)},
+          [{"DUMMY2": None}, {"DUMMY1": None, "DUMMY0": (0, 0, 800, 600)}])]
 # A change made while a preview shows.
 PREVIEW_CHANGE = ("a monitor added while a preview shows", {"DUMMY2": (1024, 0, 1624, 1000)})
 # How soon after a change (once xrandr has made it) the saver must cover the
@@ -684,11 +698,13 @@ def check_desktop(process, layout, what, since):
     desktop = bounds(expected)
     size = (desktop[2] - desktop[0], desktop[3] - desktop[1])
     state = {}
+    # One monitor's X window is all a desktop of one monitor needs.
+    several = (ONE_MONITOR_X_WINDOW,) if len(expected) > 1 else ()
 
     def covered():
         state.update(desktop_state())
         return state["monitors"] == expected and state["saver"] == state["child"] == desktop and (
-            state["x_window"] == (0, 0) + size or shows(ONE_MONITOR_X_WINDOW))
+            state["x_window"] == (0, 0) + size or any(map(shows, several)))
 
     settled = lambda: covered() or process.poll() is not None
     settled() or wait_for(settled, max(since + LAYOUT_SECONDS - time.time(), 0))
@@ -698,7 +714,7 @@ def check_desktop(process, layout, what, since):
     check(state["saver"] == state["child"] == desktop, "%s: within %d s the saver window and its render child "
           "cover the desktop %s" % (what, LAYOUT_SECONDS, text(desktop)))
     check(state["x_window"] == (0, 0) + size, "%s: its X window covers the X screen, %dx%d: %s" % (
-        (what,) + size + (state["x_window"],)), ONE_MONITOR_X_WINDOW)
+        (what,) + size + (state["x_window"],)), *several)
     origin = state["child"][:2] if state["child"] else desktop[:2]
     names = sorted(layout)
 
@@ -752,7 +768,7 @@ def check_desktop(process, layout, what, since):
     else:
         print("%s: its X window %s holds no monitor whole" % (what, x))
     check(not any(screen_faults.values()), "%s: on the screen, every monitor shows the whole model%s" % (
-        what, listed(sum(screen_faults.values(), []))), SCREEN_BLACK, ONE_MONITOR_X_WINDOW)
+        what, listed(sum(screen_faults.values(), []))), SCREEN_BLACK, *several)
     return True
 
 
@@ -797,6 +813,29 @@ def monitors():
 
     layout = quick_pair(layout)
     check_held_preview("preview on %d monitors" % len(layout), dict(layout, **PREVIEW_CHANGE[1]))
+    for walk in WALKS:
+        walk_end(*walk)
+
+
+def walk_end(what, start_layout, changes):
+    """A walk's last changes, made while nobody touches anything, leave the
+    saver running; a key then ends it with 0."""
+    set_monitors(start_layout, {name: None for name in ("DUMMY%d" % n for n in range(5)) if name not in start_layout})
+    check(wait_for(lambda: desktop_state()["monitors"] == sorted(start_layout.values()), 10),
+          "%s: Wine reports the walk's layout" % what)
+    process = start_full_screen("/s", seconds=MONITORS_RUN_SECONDS)
+    layout = dict(start_layout)
+    check_desktop(process, layout, "%s, before" % what, time.time())
+    since = time.time()
+    for change in changes:
+        time.sleep(max(since + QUICK_SECONDS - time.time(), 0))
+        since = time.time()
+        layout = {name: r for name, r in dict(layout, **change).items() if r is not None}
+        set_monitors(layout, change)
+    if check_desktop(process, layout, what, since):
+        xdotool("key", "a")
+        check(ended(process) == 0, "%s: a key ends it with 0" % what)
+    finish(process)
 
 
 def quick_pair(layout):

@@ -301,6 +301,53 @@ TEST(MonitorViewsTest, RectanglesMoveByANegativeDesktopOrigin)
     EXPECT_TRUE(EqualRect(&main, &mainInChild));
 }
 
+// What EnumDisplayDevicesA lists where a mirroring driver is attached: two
+// adapters and the mirror.
+const DWORD Attached = DISPLAY_DEVICE_ATTACHED_TO_DESKTOP;
+const DISPLAY_DEVICEA ListedDevices[] = {
+    {sizeof(DISPLAY_DEVICEA), "\\\\.\\DISPLAY1", "", Attached | DISPLAY_DEVICE_PRIMARY_DEVICE, "", ""},
+    {sizeof(DISPLAY_DEVICEA), "\\\\.\\DISPLAY2", "", Attached, "", ""},
+    {sizeof(DISPLAY_DEVICEA), "\\\\.\\DISPLAYV1", "", Attached | DISPLAY_DEVICE_MIRRORING_DRIVER, "", ""},
+};
+
+BOOL WINAPI ListDevices(LPCSTR adapter, DWORD index, PDISPLAY_DEVICEA device, DWORD)
+{
+    if (adapter != nullptr || index >= sizeof ListedDevices / sizeof ListedDevices[0]) {
+        return FALSE;
+    }
+    *device = ListedDevices[index];
+    return TRUE;
+}
+
+MONITORINFOEXA MonitorOn(const char* device, const RECT& rect)
+{
+    MONITORINFOEXA monitor = {};
+    monitor.cbSize = sizeof monitor;
+    monitor.rcMonitor = rect;
+    strcpy(monitor.szDevice, device);
+    return monitor;
+}
+
+// The mirror's pseudo-monitor, listed between the real ones and spanning
+// both, gets no view; without the device list (95, NT 4.0), or for a device
+// it does not list, every monitor counts.
+TEST(MonitorViewsTest, MirrorsPseudoMonitorIsLeftOut)
+{
+    const MONITORINFOEXA listed[] = {MonitorOn("\\\\.\\DISPLAY1", {0, 0, 800, 600}),
+        MonitorOn("\\\\.\\DISPLAYV1", {-1024, 0, 800, 768}), MonitorOn("\\\\.\\DISPLAY2", {-1024, 0, 0, 768})};
+    Desktop desktop = {};
+    Desktop unfiltered = {};
+    for (const MONITORINFOEXA& monitor : listed) {
+        AddRealMonitor(desktop, monitor, ListDevices);
+        AddRealMonitor(unfiltered, monitor, nullptr);
+    }
+    ASSERT_EQ(desktop.monitorCount, 2);
+    EXPECT_TRUE(EqualRect(&desktop.monitors[0], &listed[0].rcMonitor));
+    EXPECT_TRUE(EqualRect(&desktop.monitors[1], &listed[2].rcMonitor));
+    EXPECT_EQ(unfiltered.monitorCount, 3);
+    EXPECT_FALSE(IsMirrorMonitor(MonitorOn("\\\\.\\DISPLAY9", {0, 0, 8, 8}), ListDevices));
+}
+
 // Past the last view the one whole view clears and shows every monitor.
 TEST_F(FrameTest, MoreMonitorsThanViewsGiveOneWholeView)
 {

@@ -126,8 +126,9 @@ TEST_F(CloseRules, InputAndSystemEventsAskForOneClose)
     const CloseCase cases[] = {
         {WM_ACTIVATEAPP, 0},    {WM_POWER, 3},          {WM_KEYDOWN, 'A'},
         {WM_SYSKEYDOWN, 'A'},   {WM_LBUTTONDOWN, MK_LBUTTON}, {WM_RBUTTONDOWN, MK_RBUTTON},
-        {WM_MBUTTONDOWN, MK_MBUTTON}, {WM_POWERBROADCAST, 0}, {WM_POWERBROADCAST, 4},
-        {WM_POWERBROADCAST, 7},       {WM_POWERBROADCAST, 9}, {WM_POWERBROADCAST, 0x12},
+        {WM_MBUTTONDOWN, MK_MBUTTON}, {WM_POWERBROADCAST, 4}, {WM_POWERBROADCAST, 5},
+        {WM_POWERBROADCAST, 6},       {WM_POWERBROADCAST, 7}, {WM_POWERBROADCAST, 8},
+        {WM_POWERBROADCAST, 9},       {WM_POWERBROADCAST, 0x12},
     };
     for (const CloseCase& c : cases) {
         DefaultShellProc(window, c.message, c.wParam, 0);
@@ -146,6 +147,9 @@ TEST_F(CloseRules, OtherEventsAskForNothing)
         {WM_RBUTTONDBLCLK, MK_RBUTTON}, {WM_MBUTTONDBLCLK, MK_MBUTTON},
         {WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA)}, {WM_TIMER, 1}, {WM_SHOWWINDOW, 1},
         {WM_NULL, 0},            {WM_POWERBROADCAST, 10}, {WM_POWERBROADCAST, 0x8013},
+        // A standby question, and the news that someone refused it.
+        {WM_POWERBROADCAST, 0},  {WM_POWERBROADCAST, 1}, {WM_POWERBROADCAST, 2},
+        {WM_POWERBROADCAST, 3},
     };
     for (const CloseCase& c : cases) {
         DefaultShellProc(window, c.message, c.wParam, 0);
@@ -189,7 +193,7 @@ TEST_P(RulesOff, NoInputClosesAndTheCursorStays)
     EXPECT_EQ(MoveMouseTo(HomeX + 50, HomeY + 50), 0);
     EXPECT_EQ(shellState.mouseReference.x, HomeX);
     const CloseCase cases[] = {{WM_KEYDOWN, 'A'}, {WM_LBUTTONDOWN, MK_LBUTTON},
-                               {WM_ACTIVATEAPP, 0}, {WM_POWERBROADCAST, 0}, {WM_POWER, 3}};
+                               {WM_ACTIVATEAPP, 0}, {WM_POWERBROADCAST, 4}, {WM_POWER, 3}};
     for (const CloseCase& c : cases) {
         DefaultShellProc(window, c.message, c.wParam, 0);
         EXPECT_EQ(TakePostedCloses(window), 0) << std::hex << c.message;

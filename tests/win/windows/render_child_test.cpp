@@ -111,7 +111,7 @@ TEST_F(RenderChildTest, CreationOpensChildWithContextSceneAndTimers)
     EXPECT_EQ(childClass.lpfnWndProc, RenderChildProc);
     EXPECT_EQ(childClass.style, static_cast<UINT>(CS_VREDRAW | CS_HREDRAW | CS_OWNDC));
     EXPECT_EQ(childClass.hCursor, nullptr);
-    EXPECT_EQ(childClass.hbrBackground, nullptr);
+    EXPECT_EQ(childClass.hbrBackground, GetStockObject(BLACK_BRUSH));
 
     EXPECT_EQ(ClassOf(child), "NTDEVCLASS");
     EXPECT_EQ(TitleOf(child), "Child1");

@@ -1,6 +1,7 @@
 // RunSaver in the test process: a preview inside a parent window made here,
-// a full-screen run ended by a key, the single full-screen instance, and the
-// runs where the class or the window cannot be made. A thread timer drives
+// a full-screen run ended by a key, one whose GL set-up fails, the single
+// full-screen instance, and the runs where the class or the window cannot be
+// made. A thread timer drives
 // each run from inside its loop; a watchdog ends any run that hangs.
 #include "render/render_state.h"
 #include "shell/saver_window.h"
@@ -42,6 +43,7 @@ struct RunView {
     RECT childClient;
     GLint viewportHeight;
     float spinZ;
+    HGLRC glContext;
 };
 
 RunView view;
@@ -71,6 +73,7 @@ void Observe()
     glGetIntegerv(GL_VIEWPORT, viewport);
     view.viewportHeight = viewport[3];
     view.spinZ = renderState.animation.spinZ;
+    view.glContext = renderState.glContext;
 }
 
 // Ends a preview as the display settings do: its parent goes.
@@ -103,6 +106,72 @@ LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam)
         }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// Before the saver sets the render child's pixel format, another sets it to
+// a single-buffered one: a window's format is set only once, so the saver's
+// own SetPixelFormat fails, as Wine really refuses it.
+LRESULT CALLBACK PresetFormatHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    const CWPSTRUCT* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && call->message == WM_CREATE && ClassOf(call->hwnd) == "NTDEVCLASS") {
+        HDC context = GetDC(call->hwnd);
+        PIXELFORMATDESCRIPTOR format = {};
+        int index = 1;
+        while (DescribePixelFormat(context, index, sizeof format, &format) && (format.dwFlags & PFD_DOUBLEBUFFER)) {
+            ++index;
+        }
+        SetPixelFormat(context, index, &format);
+        ReleaseDC(call->hwnd, context);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// The child painted white, standing for the desktop the screen showed, then
+// painted by PAINT: what the sampled pixels read back as.
+std::string PixelsAfter(HWND child, void (*paint)(HWND child, HDC context))
+{
+    HDC context = GetDC(child);
+    RECT client = {};
+    GetClientRect(child, &client);
+    PatBlt(context, 0, 0, client.right, client.bottom, WHITENESS);
+    const COLORREF before = GetPixel(context, 0, 0);
+    paint(child, context);
+    const COLORREF white = RGB(255, 255, 255);
+    std::string pixels = before == CLR_INVALID ? "unreadable" : before != white ? "not white before" : "black";
+    for (int step = 0; step < 5 && before == white; ++step) {
+        const COLORREF pixel = GetPixel(context, client.right * step / 5, client.bottom * step / 5);
+        pixels = pixel == RGB(0, 0, 0) ? pixels : "not black";
+    }
+    ReleaseDC(child, context);
+    return pixels;
+}
+
+std::string onErase;
+std::string onFrame;
+
+void CALLBACK LookAtUnsetChild(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    Observe();
+    onErase = PixelsAfter(view.child, [](HWND child, HDC context) {
+        SendMessageA(child, WM_ERASEBKGND, reinterpret_cast<WPARAM>(context), 0);
+    });
+    // A frame: the timer's invalidation, which asks for no erase.
+    onFrame = PixelsAfter(view.child, [](HWND child, HDC) {
+        InvalidateRect(child, nullptr, FALSE);
+        UpdateWindow(child);
+    });
+    PressKey(nullptr, 0, timer, 0);
+}
+
+// Wine 8 draws a window that has a GL pixel format into an X window of its
+// own, whose pixels GetPixel cannot read; Wine 10 and Windows can.
+std::string ReadablePixels(const char* expected)
+{
+    typedef const char*(CDECL * VersionEntry)();
+    const VersionEntry version = reinterpret_cast<VersionEntry>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version")));
+    return version != nullptr && version()[0] == '8' ? "unreadable" : expected;
 }
 
 int DrivenRun(HWND parent, TIMERPROC driver)
@@ -213,6 +282,22 @@ TEST_F(RunSaverTest, FullScreenCoversScreenTopmostAndEndsOnKey)
     EXPECT_EQ(view.isPreview, 0);
     EXPECT_EQ(view.childClient.right, screen.right - screen.left);
     EXPECT_EQ(view.childClient.bottom, screen.bottom - screen.top);
+    EXPECT_FALSE(IsWindow(view.saver));
+}
+
+// Without GL the child is black wherever it is painted, and a key still
+// ends the run with 0.
+TEST_F(RunSaverTest, FullScreenWithoutGLIsBlackAndEndsOnKey)
+{
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, PresetFormatHook, nullptr, GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    const int result = DrivenRun(nullptr, LookAtUnsetChild);
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(result, 0);
+    ASSERT_TRUE(view.driven);
+    EXPECT_EQ(view.glContext, nullptr);
+    EXPECT_EQ(onErase, ReadablePixels("black")) << "erased through the class's brush";
+    EXPECT_EQ(onFrame, ReadablePixels("black")) << "a frame filled black";
     EXPECT_FALSE(IsWindow(view.saver));
 }
 
