@@ -49,6 +49,9 @@ CHANGES = [("a monitor added below the primary", {"DUMMY3": (0, 768, 800, 1368)}
 QUICK_PAIR = ("a quick pair of changes that moves the pointer",
               [{"DUMMY1": (0, -600, 800, 0)}, {"DUMMY3": (-1024, 0, 0, 768)}])
 QUICK_SECONDS = 0.2
+# Then the monitor above the primary slides along its top edge: the desktop
+# keeps its rectangle, so the saver's windows keep their size.
+SLIDE = ("the monitor above slid right along the primary's top edge", {"DUMMY1": (224, -600, 1024, 0)})
 # A change made while a preview shows.
 PREVIEW_CHANGE = ("a monitor added while a preview shows", {"DUMMY2": (1024, 0, 1624, 1000)})
 # How soon after a change (once xrandr has made it) the saver must cover the
@@ -800,8 +803,8 @@ def monitors():
 
 
 def quick_pair(layout):
-    """The quick pair of changes on the primary alone (LAYOUT), then a flick
-    that ends the saver; returns the layout left."""
+    """The quick pair of changes on the primary alone (LAYOUT), the slide,
+    then a flick that ends the saver; returns the layout left."""
     # The pointer starts near the middle of the one monitor.
     process = start_full_screen("/s", seconds=MONITORS_RUN_SECONDS)
     what, changes = QUICK_PAIR
@@ -811,7 +814,12 @@ def quick_pair(layout):
         time.sleep(max(since + QUICK_SECONDS - time.time(), 0))
         since = time.time()
         set_monitors(layout, change)
-    if check_desktop(process, layout, what, since):
+    running = check_desktop(process, layout, what, since)
+    if running:
+        layout = dict(layout, **SLIDE[1])
+        set_monitors(layout, SLIDE[1])
+        running = check_desktop(process, layout, SLIDE[0], time.time())
+    if running:
         # One flick of the pointer, held as a jump that no display change
         # takes, ends it: to a monitor's corner far from the pointer, where
         # the saver's X window is, which holds one monitor under Wine 10.
