@@ -172,6 +172,13 @@ TEST_F(RenderChildTest, EraseTimerAndSize)
     EXPECT_EQ(viewport.y, 0);
     EXPECT_EQ(viewport.width, 640);
     EXPECT_EQ(viewport.height, 1);
+
+    // Full screen on two monitors: a new size places a view on each.
+    renderState.desktop.monitorCount = 2;
+    renderState.desktop.monitors[0] = {0, 0, SaverWidth / 2, SaverHeight};
+    renderState.desktop.monitors[1] = {SaverWidth / 2, 0, SaverWidth, SaverHeight};
+    SendMessageA(child, WM_SIZE, SIZE_RESTORED, MAKELPARAM(SaverWidth, SaverHeight));
+    EXPECT_EQ(renderState.viewCount, 2) << "a new size left the views unplaced";
 }
 
 TEST_F(RenderChildTest, PaintDrawsOneFrameAndValidates)
