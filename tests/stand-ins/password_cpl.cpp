@@ -78,6 +78,17 @@ static void RunNestedLoop(HWND window)
     nestedClosePending = PeekMessageA(&message, window, WM_CLOSE, WM_CLOSE, PM_NOREMOVE) ? 1 : 0;
 }
 
+static void RunSlowDialog()
+{
+    const DWORD start = GetTickCount();
+    POINT pointer = {};
+    GetCursorPos(&pointer);
+    SetCursorPos(pointer.x + StandInDialogMove, pointer.y + StandInDialogMove);
+    while (GetTickCount() - start < StandInDialogMs) {
+        Sleep(10);
+    }
+}
+
 extern "C" __declspec(dllexport) BOOL WINAPI VerifyScreenSavePwd(HWND window)
 {
     ++verifyCalls;
@@ -85,6 +96,8 @@ extern "C" __declspec(dllexport) BOOL WINAPI VerifyScreenSavePwd(HWND window)
     Log("verify");
     if (scriptedMode == StandInAnswerAfterNestedLoop) {
         RunNestedLoop(window);
+    } else if (scriptedMode == StandInAnswerAfterSlowDialog) {
+        RunSlowDialog();
     }
     return static_cast<BOOL>(scriptedAnswer);
 }

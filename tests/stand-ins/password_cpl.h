@@ -7,6 +7,12 @@
 const LONG StandInAnswerAtOnce = 0;
 // It first posts WM_CLOSE and WM_KEYDOWN to the window and dispatches them.
 const LONG StandInAnswerAfterNestedLoop = 1;
+// It stays open StandInDialogMs, longer than the recheck interval, while the
+// user moves the pointer StandInDialogMove pixels right and down (to the
+// dialog's Cancel), as a real dialog would.
+const LONG StandInAnswerAfterSlowDialog = 2;
+const DWORD StandInDialogMs = 300;
+const LONG StandInDialogMove = 20;
 
 const char PasswordStandInLoadsVariable[] = "PASSWORD_STANDIN_LOADS";
 const char PasswordStandInUnloadsVariable[] = "PASSWORD_STANDIN_UNLOADS";

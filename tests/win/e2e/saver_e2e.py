@@ -63,6 +63,9 @@ WALKS = [("a monitor made 640x480 and moved left of the primary",
          ("the two monitors below the primary removed, the primary made 800x600",
           {"DUMMY0": (0, 0, 1024, 768), "DUMMY1": (-640, 768, 0, 1248), "DUMMY2": (0, 768, 1024, 1536)},
           [{"DUMMY2": None}, {"DUMMY1": None, "DUMMY0": (0, 0, 800, 600)}])]
+# Then the monitor above the primary slides along its top edge: the desktop
+# keeps its rectangle, so the saver's windows keep their size.
+SLIDE = ("the monitor above slid right along the primary's top edge", {"DUMMY1": (224, -600, 1024, 0)})
 # A change made while a preview shows.
 PREVIEW_CHANGE = ("a monitor added while a preview shows", {"DUMMY2": (1024, 0, 1624, 1000)})
 # How soon after a change (once xrandr has made it) the saver must cover the
@@ -839,8 +842,8 @@ def walk_end(what, start_layout, changes):
 
 
 def quick_pair(layout):
-    """The quick pair of changes on the primary alone (LAYOUT), then a flick
-    that ends the saver; returns the layout left."""
+    """The quick pair of changes on the primary alone (LAYOUT), the slide,
+    then a flick that ends the saver; returns the layout left."""
     # The pointer starts near the middle of the one monitor.
     process = start_full_screen("/s", seconds=MONITORS_RUN_SECONDS)
     what, changes = QUICK_PAIR
@@ -850,7 +853,12 @@ def quick_pair(layout):
         time.sleep(max(since + QUICK_SECONDS - time.time(), 0))
         since = time.time()
         set_monitors(layout, change)
-    if check_desktop(process, layout, what, since):
+    running = check_desktop(process, layout, what, since)
+    if running:
+        layout = dict(layout, **SLIDE[1])
+        set_monitors(layout, SLIDE[1])
+        running = check_desktop(process, layout, SLIDE[0], time.time())
+    if running:
         # One flick of the pointer, held as a jump that no display change
         # takes, ends it: to a monitor's corner far from the pointer, where
         # the saver's X window is, which holds one monitor under Wine 10.

@@ -133,6 +133,9 @@ template <typename Find> static HWND WaitForWindow(Find find)
 static int Preview(const char* saver, const char* tail, const char* hold)
 {
     HWND parent = MakeWindow(PreviewHostTitle);
+    SetForegroundWindow(parent);
+    Check(GetForegroundWindow() == parent && GetFocus() == parent, "the host's window has the foreground and the "
+          "keyboard focus before the preview starts");
     PROCESS_INFORMATION process = {};
     if (!StartSaver(saver, tail, parent, &process)) {
         printf("FAIL: CreateProcess\n");
@@ -160,6 +163,9 @@ static int Preview(const char* saver, const char* tail, const char* hold)
         PumpFor(hold[0] != '\0' ? static_cast<DWORD>(atoi(hold)) : StayOpenMs);
     }
     Check(WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT, "saver still runs while its parent exists");
+    // The settings' window stays the user's: the preview takes neither.
+    Check(GetForegroundWindow() == parent, "the host's window keeps the foreground while the preview draws");
+    Check(GetFocus() == parent, "the host's window keeps the keyboard focus while the preview draws");
     DestroyWindow(parent);
     DWORD code = WaitExit(&process);
     printf("preview exit code %lu\n", code);

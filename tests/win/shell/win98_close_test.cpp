@@ -22,9 +22,12 @@ TEST_F(Win98Family, AutoPlayWithoutProviderAnswersZeroAndCloses)
     EXPECT_EQ(TakePostedCloses(window), 1);
 }
 
+// The dialog stays open longer than the recheck interval while the user
+// moves to its Cancel: once refused, moves count from there and the 0.2 s
+// from the dialog's end.
 TEST_F(Win98Provider, RefusalKeepsTheWindowAndTakesTheCursorAfresh)
 {
-    script(StandInAnswerAtOnce, 0);
+    script(StandInAnswerAfterSlowDialog, 0);
     // A bump held as a jump, then a close refused: nothing is left to
     // ask again for.
     ASSERT_TRUE(MoveCursorTo(HomeX + 40, HomeY + 30));
@@ -36,9 +39,12 @@ TEST_F(Win98Provider, RefusalKeepsTheWindowAndTakesTheCursorAfresh)
     EXPECT_TRUE(IsWindow(window));
     EXPECT_EQ(shellState.closeApproved, 0);
     EXPECT_EQ(shellState.passwordCheckActive, 0);
-    EXPECT_EQ(shellState.mouseReference.x, HomeX + 40);
-    EXPECT_EQ(shellState.mouseReference.y, HomeY + 30);
+    const POINT cancel = {HomeX + 40 + StandInDialogMove, HomeY + 30 + StandInDialogMove};
+    ASSERT_EQ(CursorPosition().x, cancel.x) << "the stand-in's dialog did not move the pointer";
+    EXPECT_EQ(shellState.mouseReference.x, cancel.x) << "the refusal did not take the pointer where the dialog left it";
+    EXPECT_EQ(shellState.mouseReference.y, cancel.y) << "the refusal did not take the pointer where the dialog left it";
     EXPECT_LE(shellState.lastCheckTick - before, after - before);
+    EXPECT_GE(shellState.lastCheckTick - before, StandInDialogMs) << "the last check's time is not its end";
     EXPECT_EQ(GetCursor(), nullptr);
     EXPECT_EQ(shellState.heldJumpWindow, nullptr);
     EXPECT_EQ(Record().verifyCalls, 1);
@@ -53,10 +59,14 @@ TEST_F(Win98Provider, RefusalKeepsTheWindowAndTakesTheCursorAfresh)
         }
     }
     EXPECT_TRUE(querySeen);
-    // Moves now count from the point of refusal.
-    ASSERT_TRUE(MoveCursorTo(HomeX + 42, HomeY + 32));
+    // A nudge of 1 pixel and a close straight after (a key's repeat): the
+    // nudge asks for nothing, the close is turned away unasked.
+    ASSERT_TRUE(MoveCursorTo(cancel.x + 1, cancel.y));
     DefaultShellProc(window, WM_MOUSEMOVE, 0, 0);
-    EXPECT_EQ(TakePostedCloses(window), 0);
+    EXPECT_EQ(TakePostedCloses(window), 0) << "a 1-pixel move after the refusal asked for a close";
+    EXPECT_EQ(shellState.heldJumpWindow, nullptr) << "a 1-pixel move after the refusal was held as a jump";
+    EXPECT_EQ(DefaultShellProc(window, WM_CLOSE, 0, 0), 0);
+    EXPECT_EQ(Record().verifyCalls, 1) << "a close just after the dialog ended asked for the password again";
 }
 
 TEST_F(Win98Provider, ApprovalKeepsTheProvidersAnswerAndDestroys)

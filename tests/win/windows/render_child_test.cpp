@@ -6,6 +6,7 @@
 #include "render/render_child.h"
 #include "render/render_state.h"
 #include "render/gl_context.h"
+#include "render/monitor_views.h"
 #include "shell/default_shell_proc.h"
 #include "shell/shell_state.h"
 #include "tests/win/windows/windows_test_support.h"
@@ -14,6 +15,7 @@
 
 #include <set>
 #include <string>
+#include <utility>
 
 namespace {
 const int SaverWidth = 320;
@@ -170,6 +172,13 @@ TEST_F(RenderChildTest, EraseTimerAndSize)
     EXPECT_EQ(viewport.y, 0);
     EXPECT_EQ(viewport.width, 640);
     EXPECT_EQ(viewport.height, 1);
+
+    // Full screen on two monitors: a new size places a view on each.
+    renderState.desktop.monitorCount = 2;
+    renderState.desktop.monitors[0] = {0, 0, SaverWidth / 2, SaverHeight};
+    renderState.desktop.monitors[1] = {SaverWidth / 2, 0, SaverWidth, SaverHeight};
+    SendMessageA(child, WM_SIZE, SIZE_RESTORED, MAKELPARAM(SaverWidth, SaverHeight));
+    EXPECT_EQ(renderState.viewCount, 2) << "a new size left the views unplaced";
 }
 
 TEST_F(RenderChildTest, PaintDrawsOneFrameAndValidates)
@@ -331,8 +340,11 @@ TEST_F(RenderChildTest, CloseFromPictureWaitsForPasswordCheckOn9xFamily)
 // A desktop that is no longer the one the saver covers, found by the saver
 // window's timer, by a display-change message or at a pointer move: the
 // saver window (still topmost) and the child cover the real desktop, and
-// the pointer's jump with the change closes nothing, nor does the system's
-// move that Windows makes after it, while a move once it settled does.
+// the pointer's jump with the change closes nothing, even one held whose
+// second is up on that tick, nor does the system's move that Windows makes
+// after it, while a move once it settled does. A change that keeps the
+// desktop's size places the views again too, though the child gets no size
+// message.
 TEST_F(RenderChildTest, FullScreenFollowsAChangedDesktop)
 {
     const Desktop real = ReadDesktop();
@@ -341,12 +353,15 @@ TEST_F(RenderChildTest, FullScreenFollowsAChangedDesktop)
     old.bounds = {0, 0, SaverWidth, SaverHeight};
     old.monitorCount = 1;
     old.monitors[0] = old.bounds;
-    const UINT finders[] = {WM_TIMER, WM_DISPLAYCHANGE, WM_MOUSEMOVE};
-    for (UINT finder : finders) {
+    const std::pair<UINT, const char*> finders[] = {
+        {WM_TIMER, "a saver-window tick"}, {WM_DISPLAYCHANGE, "WM_DISPLAYCHANGE"}, {WM_MOUSEMOVE, "a pointer move"}};
+    for (const auto& [finder, name] : finders) {
         renderState.desktop = old;
         renderState.desktopCheckTick = GetTickCount() - 1000;
         ASSERT_TRUE(PutCursor(CursorHomeX, CursorHomeY));
         shellState.mouseReference = {CursorHomeX - 300, CursorHomeY};
+        shellState.heldJumpWindow = saver;
+        shellState.heldJumpTick = GetTickCount() - SettledMs;
         if (finder == WM_MOUSEMOVE) {
             SendMessageA(child, finder, 0, 0);
         } else {
@@ -354,15 +369,17 @@ TEST_F(RenderChildTest, FullScreenFollowsAChangedDesktop)
         }
         RECT placed = {};
         GetWindowRect(saver, &placed);
-        EXPECT_TRUE(EqualRect(&placed, &real.bounds)) << "message " << finder;
+        EXPECT_TRUE(EqualRect(&placed, &real.bounds)) << name;
         EXPECT_TRUE(GetWindowLongPtrA(saver, GWL_EXSTYLE) & WS_EX_TOPMOST);
         RECT client = {};
         GetClientRect(child, &client);
         EXPECT_EQ(client.right, real.bounds.right - real.bounds.left);
         EXPECT_EQ(client.bottom, real.bounds.bottom - real.bounds.top);
         EXPECT_TRUE(SameDesktop(renderState.desktop, real));
-        EXPECT_EQ(TakePostedCloses(child) + TakePostedCloses(saver), 0) << "message " << finder;
-        EXPECT_EQ(shellState.mouseReference.x, CursorHomeX) << "message " << finder;
+        EXPECT_EQ(TakePostedCloses(child) + TakePostedCloses(saver), 0)
+            << "a close asked for when " << name << " found the change with a held jump due";
+        EXPECT_EQ(shellState.heldJumpWindow, nullptr) << name;
+        EXPECT_EQ(shellState.mouseReference.x, CursorHomeX) << name;
         SetWindowPos(saver, nullptr, 0, 0, SaverWidth, SaverHeight, SWP_NOZORDER | SWP_NOACTIVATE);
     }
     ASSERT_TRUE(PutCursor(CursorHomeX + 300, CursorHomeY + 200));
@@ -374,6 +391,32 @@ TEST_F(RenderChildTest, FullScreenFollowsAChangedDesktop)
     ASSERT_TRUE(PutCursor(CursorHomeX + 310, CursorHomeY + 200));
     SendMessageA(child, WM_MOUSEMOVE, 0, 0);
     EXPECT_EQ(TakePostedCloses(child), 1);
+
+    // The same rectangle, two monitors side by side in it before: views for
+    // those, then for the real ones.
+    const RECT& b = real.bounds;
+    SetWindowPos(saver, nullptr, b.left, b.top, b.right - b.left, b.bottom - b.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    Desktop slid = real;
+    slid.monitorCount = 2;
+    slid.monitors[0] = {b.left, b.top, b.left + SaverWidth, b.top + SaverHeight};
+    slid.monitors[1] = {b.left + SaverWidth, b.top, b.right, b.bottom};
+    renderState.desktop = slid;
+    PlaceViews({b.left, b.top});
+    ASSERT_EQ(renderState.viewCount, 2);
+    InvalidateRect(child, nullptr, FALSE);
+    UpdateWindow(child);
+    renderState.desktopCheckTick = GetTickCount() - 1000;
+    SendMessageA(saver, WM_TIMER, SaverTimerId, 0);
+    ASSERT_TRUE(SameDesktop(renderState.desktop, real));
+    const int views = real.monitorCount >= 2 ? real.monitorCount : 0;
+    EXPECT_EQ(renderState.viewCount, views) << "the views stay where the old desktop's monitors were";
+    for (int i = 0; i < views && i < renderState.viewCount; ++i) {
+        const RECT expected = ChildViewRect(real.monitors[i], {b.left, b.top});
+        EXPECT_TRUE(EqualRect(&renderState.views[i], &expected)) << "view " << i;
+    }
+    if (views == 0) {
+        EXPECT_EQ(CurrentViewport().width, b.right - b.left) << "the one view does not cover the child";
+    }
 }
 
 // The display list goes while the child's context is still current: a second

@@ -127,7 +127,11 @@ TEST_F(ShellWindowProcTest, ApprovedCloseKeepsInputAndPaintFromRenderer)
              UINT(WM_RBUTTONDOWN), UINT(WM_MBUTTONDOWN), UINT(WM_PAINT)}) {
         EXPECT_EQ(ClosesWhenAutoPlay(saver, saver, message, 0, 0), 0) << message;
     }
+    // A tick neither reaches the renderer nor confirms a held jump.
+    shellState.heldJumpWindow = saver;
+    shellState.heldJumpTick = GetTickCount() - 10000;
     EXPECT_EQ(SendMessageA(saver, WM_TIMER, 101, 0), 0);
+    EXPECT_EQ(TakePostedCloses(saver), 0) << "a tick after the approved close asked for another";
     // Other messages still pass on.
     EXPECT_EQ(ClosesWhenAutoPlay(saver, saver, WM_USER + 5, 0, 0), 1);
 }
