@@ -84,8 +84,8 @@ test_names() {
 
 # How long a Windows run may take as a whole, beside each test's own limit:
 # a run that hangs between tests, or in a wrapper, ends too, and says which
-# test was running. A few times the longest seen emulated (under 10 min).
-RUN_LIMIT_SECONDS="${SAVER_RUN_LIMIT:-1800}"
+# test was running. Twice the longest seen emulated on a shared machine.
+RUN_LIMIT_SECONDS="${SAVER_RUN_LIMIT:-2400}"
 RUN_LIMIT_GRACE_SECONDS=30
 
 # Runs a command whose output is CTest's into a file, and shows each test's
