@@ -51,22 +51,6 @@ CHANGES = [("a monitor added below the primary", {"DUMMY3": (0, 768, 800, 1368)}
 QUICK_PAIR = ("a quick pair of changes that moves the pointer",
               [{"DUMMY1": (0, -600, 800, 0)}, {"DUMMY3": (-1024, 0, 0, 768)}])
 QUICK_SECONDS = 0.2
-# A walk's last step after which a saver under Wine 10 ended by itself: the
-# saver starts on the walk's first layout and the change moves the
-# primary's X origin, and with it the pointer. The 1280x720 monitor right
-# of the portrait one given 640x480 and moved left of the primary. (The
-# other walk seen, ending on the primary alone at 800x600, cannot run here:
-# its first layout, a 640x480 monitor below and left of the primary, made a
-# new Wine program that only lists the monitors and windows hang for over a
-# minute, under Wine 10 and once under Wine 8.)
-WALKS = [("a monitor made 640x480 and moved left of the primary",
-          {"DUMMY0": (0, 0, 1024, 768), "DUMMY1": (0, -768, 1024, 0), "DUMMY2": (1024, 0, 1624, 1000),
-           "DUMMY3": (1624, 0, 2904, 720), "DUMMY4": (1624, -1024, 2392, 0)},
-          [{"DUMMY3": (-640, 0, 0, 480)}])]
-# How long after a walk's last change the saver must still run: under
-# Wine 10 it ended by itself within 8 s.
-WALK_QUIET_SECONDS = 10
-PRIMARY_ALONE = {"DUMMY0": (0, 0, 1024, 768)}
 # Then the monitor above the primary slides along its top edge: the desktop
 # keeps its rectangle, so the saver's windows keep their size.
 SLIDE = ("the monitor above slid right along the primary's top edge", {"DUMMY1": (224, -600, 1024, 0)})
@@ -825,39 +809,6 @@ def monitors():
 
     layout = quick_pair(layout)
     check_held_preview("preview on %d monitors" % len(layout), dict(layout, **PREVIEW_CHANGE[1]))
-    for walk in WALKS:
-        walk_end(*walk)
-
-
-def walk_end(what, start_layout, changes):
-    """A walk's last changes, made while nobody touches anything, leave the
-    saver running; a key then ends it with 0."""
-    # Wine follows the X server's monitors only while a program of its runs:
-    # the walk's first layout comes while the saver does, through the
-    # primary alone, which Wine always followed.
-    process = start_full_screen("/s", seconds=MONITORS_RUN_SECONDS)
-    others = {name: None for name in ("DUMMY%d" % n for n in range(1, 5))}
-    set_monitors(PRIMARY_ALONE, others)
-    check(wait_for(lambda: desktop_state()["monitors"] == list(PRIMARY_ALONE.values()), LAYOUT_SECONDS),
-          "%s: Wine reports the primary alone first" % what)
-    set_monitors(start_layout, {name: None for name in others if name not in start_layout})
-    layout = dict(start_layout)
-    check_desktop(process, layout, "%s, before" % what, time.time())
-    since = time.time()
-    for change in changes:
-        time.sleep(max(since + QUICK_SECONDS - time.time(), 0))
-        since = time.time()
-        layout = {name: r for name, r in dict(layout, **change).items() if r is not None}
-        set_monitors(layout, change)
-    # Under Wine 10 the saver ended by itself within 8 s of such a change.
-    running = check_desktop(process, layout, what, since)
-    if running:
-        running = ended(process, max(since + WALK_QUIET_SECONDS - time.time(), 0)) is None
-        check(running, "%s: still running %d s after the last change" % (what, WALK_QUIET_SECONDS))
-    if running:
-        xdotool("key", "a")
-        check(ended(process) == 0, "%s: a key ends it with 0" % what)
-    finish(process)
 
 
 def quick_pair(layout):
