@@ -130,27 +130,29 @@ wine_tests() {
     out="$BUILD_ROOT/ctest-$run.txt"
     rm -f "$known" "$junit"
     echo "== $heading: the $tree tree's Windows tests"
-    status=0
-    shown_run "$heading" "$out" run_in "$run" env SAVER_KNOWN_DIFFERENCES="$known" \
-        timeout -k "$RUN_LIMIT_GRACE_SECONDS" "$RUN_LIMIT_SECONDS" "$ROOT/scripts/lib/with-display.sh" \
-        ctest --test-dir "$BUILD_ROOT/$tree" --output-on-failure --output-junit "$junit" "$@" || status=$?
-    case $status in
-        0) return 0 ;;
-        124 | 137) limit_struck "$heading" "$out"; return 1 ;;
-    esac
+    wine_ctest "$heading" "$out" --output-junit "$junit" "$@" && return 0
+    # Neither a run stopped at its limit nor a missing report runs again.
+    case $ctest_status in 124 | 137) return 1 ;; esac
     [ -f "$junit" ] || return 1
     silent=$(python3 "$ROOT/scripts/lib/silent-failures.py" "$junit" "$out" | tr '\n' '|' | sed 's/|$//')
     [ -n "$silent" ] || return 1
     echo "[$heading] ended at their start with no output, run once more: $silent"
-    again="$BUILD_ROOT/ctest-$run-again.txt"
-    status=0
-    shown_run "$heading, again" "$again" run_in "$run" env SAVER_KNOWN_DIFFERENCES="$known" \
+    wine_ctest "$heading, again" "$BUILD_ROOT/ctest-$run-again.txt" -R "^($silent)\$" "$@"
+}
+
+# One CTest run of the tree under the run's Wine on a private display, within
+# the run's limit, shown as it goes; a run stopped at its limit says so.
+wine_ctest() {
+    ctest_heading="$1" ctest_out="$2"
+    shift 2
+    ctest_status=0
+    shown_run "$ctest_heading" "$ctest_out" run_in "$run" env SAVER_KNOWN_DIFFERENCES="$known" \
         timeout -k "$RUN_LIMIT_GRACE_SECONDS" "$RUN_LIMIT_SECONDS" "$ROOT/scripts/lib/with-display.sh" \
-        ctest --test-dir "$BUILD_ROOT/$tree" --output-on-failure -R "^($silent)\$" "$@" || status=$?
-    case $status in
-        124 | 137) limit_struck "$heading" "$again" ;;
+        ctest --test-dir "$BUILD_ROOT/$tree" --output-on-failure "$@" || ctest_status=$?
+    case $ctest_status in
+        124 | 137) limit_struck "$ctest_heading" "$ctest_out" ;;
     esac
-    return $status
+    return $ctest_status
 }
 
 # Runs the tests of one tree into its own file; fails when one fails. The
