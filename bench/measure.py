@@ -19,8 +19,8 @@ the same way: a key press SECONDS after its first frame; one still running
 EXIT_GRACE_SECONDS later is killed, and the table counts how many ended by the
 key. It prints figures and judges none.
 
-With "monitors", on a display whose RandR outputs scripts/lib/monitor-layout.sh
-can change (scripts/lib/with-monitors.sh), it runs the saver alone, round after
+With "monitors", on a display whose RandR outputs can change (the harness's
+Xorg display with monitors), it runs the saver alone, round after
 round, on a desktop of three monitors and on one monitor of the same desktop
 rectangle, and prints the same measures, the share of a core and how often
 the saver window covered the desktop, then the ratio of several monitors to
@@ -46,20 +46,20 @@ else:
     PROGRAMS = [("saver /s", [WINE, SAVER, "/s"]), ("scene in a child", [WINE, SAME_SCENE_CHILD]),
                 ("scene top-level", [WINE, SAME_SCENE]),
                 ("clear and swap", [WINE, CLEAR_SWAP])][:3 if CLEAR_SWAP == "-" else 4]
-LAYOUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scripts", "lib", "monitor-layout.sh")
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "scripts"))
+from harness import monitors, screen  # noqa: E402
 # Three monitors of three shapes in a 1624x1368 desktop, and one monitor of
 # that size: the same pixels to cover, one view against three.
 DESKTOP = (1624, 1368)
-LAYOUTS = [("three monitors", ["DUMMY0=1024x768+0+0", "DUMMY1=800x600+0+768", "DUMMY2=600x1000+1024+0"]),
-           ("one monitor", ["DUMMY0=%dx%d+0+0" % DESKTOP, "DUMMY1=off", "DUMMY2=off"])]
-SAVER_TITLE = "^Screen Saver$"
+LAYOUTS = [("three monitors", {"DUMMY0": (0, 0, 1024, 768), "DUMMY1": (0, 768, 800, 1368),
+                               "DUMMY2": (1024, 0, 1624, 1000)}, ()),
+           ("one monitor", {"DUMMY0": (0, 0) + DESKTOP}, ("DUMMY1", "DUMMY2"))]
 # Time for Wine to see a new layout, which it reads about once a second.
 LAYOUT_SETTLE_SECONDS = 3
 PERCENT = 100
 FIRST_FRAME_TIMEOUT_SECONDS = 60
 EXIT_GRACE_SECONDS = 5
 SAMPLE_SECONDS = 0.05
-KEY_TIMEOUT_SECONDS = 20
 JOIN_TIMEOUT_SECONDS = 5
 # User and system time in /proc/PID/stat, counted after the command name.
 USER_TIME_FIELD = 11
@@ -123,10 +123,8 @@ def read_reports(process, reports, first_frame, other_lines):
 
 def covers_desktop():
     """Whether the saver's window is as large as the desktop."""
-    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", SAVER_TITLE, "getwindowgeometry",
-                            "--shell"], capture_output=True, text=True, timeout=KEY_TIMEOUT_SECONDS).stdout
-    size = dict(line.split("=", 1) for line in found.split() if "=" in line)
-    return (size.get("WIDTH"), size.get("HEIGHT")) == tuple(map(str, DESKTOP))
+    windows = screen.saver_windows()
+    return bool(windows) and screen.place(windows[0])[2:] == DESKTOP
 
 
 def run(command):
@@ -146,7 +144,7 @@ def run(command):
     if first_frame.wait(FIRST_FRAME_TIMEOUT_SECONDS):
         time.sleep(SECONDS)
         covered = MONITORS and covers_desktop()
-        subprocess.run(["xdotool", "key", "a"], timeout=KEY_TIMEOUT_SECONDS)
+        screen.xdotool("key", "a")
     by_key = True
     try:
         process.wait(timeout=EXIT_GRACE_SECONDS)
@@ -232,18 +230,18 @@ def measure_rounds(runs):
     return results, endings
 
 
-def use_layout(outputs):
+def use_layout(layout, off):
     def set_up():
-        subprocess.run([LAYOUT, *outputs], check=True, stdout=subprocess.DEVNULL, timeout=KEY_TIMEOUT_SECONDS)
+        monitors.set_layout(layout, off)
         time.sleep(LAYOUT_SETTLE_SECONDS)
     return set_up
 
 
 def main():
     if MONITORS:
-        runs = [(name, use_layout(outputs), [WINE, SAVER, "/s"]) for name, outputs in LAYOUTS]
+        runs = [(name, use_layout(layout, off), [WINE, SAVER, "/s"]) for name, layout, off in LAYOUTS]
         print("%d rounds of the saver /s on a %dx%d desktop, drawing for %d s after its first frame, in turn on: %s"
-              % (ROUNDS, DESKTOP[0], DESKTOP[1], SECONDS, ", ".join(name for name, _ in LAYOUTS)))
+              % (ROUNDS, DESKTOP[0], DESKTOP[1], SECONDS, ", ".join(name for name, _, _ in LAYOUTS)))
         table([name for name, _, _ in runs], *measure_rounds(runs), "several monitors' ratio")
         return
     runs = [(name, lambda: None, command) for name, command in PROGRAMS]

@@ -6,7 +6,7 @@
 # reference, its ratio the headline); the same in one plain top-level window
 # (so that the cost of drawing in a child stays visible); and a program that
 # only clears and swaps. Runs them in turn for some rounds and prints one
-# table. Then, on an X server whose monitors can change (with-monitors.sh),
+# table. Then, on an X server whose monitors can change,
 # the saver on three monitors against the saver on one monitor of the same
 # desktop rectangle, and a second table. The figures are native code's: where
 # 32-bit programs start only through QEMU's emulator, they are the x86_64
@@ -70,13 +70,13 @@ case "$tree" in
     *) wine="$WINE64"; build_programs x86_64 x86_64-w64-mingw32-g++-posix ;;
 esac
 echo "build: $tree"
-"$ROOT/scripts/lib/with-display.sh" \
+python3 "$ROOT/scripts/harness" display \
     timeout $((rounds * PROGRAMS * (seconds + RUN_MARGIN_SECONDS) + SETUP_MARGIN_SECONDS)) \
     python3 "$ROOT/bench/measure.py" "$wine" "$BUILD_ROOT/$tree/saver.scr" \
     "$bench/same_scene_child-$tree.exe" "$bench/same_scene-$tree.exe" "$bench/minimal_gl-$tree.exe" \
     "$seconds" "$rounds"
 echo
-"$ROOT/scripts/lib/with-monitors.sh" \
+python3 "$ROOT/scripts/harness" display --monitors \
     timeout $((rounds * LAYOUTS * (seconds + RUN_MARGIN_SECONDS) + SETUP_MARGIN_SECONDS)) \
     python3 "$ROOT/bench/measure.py" monitors "$wine" "$BUILD_ROOT/$tree/saver.scr" "$seconds" "$rounds"
 [ "$start" = emulated ] || exit 0
@@ -85,7 +85,7 @@ echo
 echo "build: i686, the shipped saver, emulated by QEMU: its own figures are the emulator's; its ratios to the" \
     "same-scene references, emulated too, are what compare"
 build_programs i686 i686-w64-mingw32-g++-posix
-"$ROOT/scripts/lib/with-display.sh" \
+python3 "$ROOT/scripts/harness" display \
     timeout $((rounds * EMULATED_PROGRAMS * (seconds + RUN_MARGIN_SECONDS) + SETUP_MARGIN_SECONDS)) \
     python3 "$ROOT/bench/measure.py" "$WINE32" "$BUILD_ROOT/i686/saver.scr" "$bench/same_scene_child-i686.exe" \
     "$bench/same_scene-i686.exe" - "$seconds" "$rounds"

@@ -3,9 +3,10 @@
 # a mouse move ends it. Without a display: on a private virtual display for a
 # few seconds, writing PNG frames (and, full screen, an animated GIF) to
 # build/frames/, then closing it as a user would. --monitors runs it full
-# screen on a desktop of three monitors (with-monitors.sh: an Xorg server of
-# its own with no screen to see, so with a display too) the same way, and
-# keeps a still of all of them, build/frames/monitors.png.
+# screen on a desktop of three monitors (an Xorg server of its own with no
+# screen to see, so with a display too) the same way, and keeps a still of
+# all of them, build/frames/monitors.png. The harness (scripts/harness) runs
+# the displays and the Wine session.
 # It runs the shipped i686 saver where 32-bit programs start natively. Where
 # they start only through QEMU's user-mode emulator it runs the x86_64 build
 # of the same sources instead, at native speed: the model turns by frames, and
@@ -56,7 +57,7 @@ if [ "$switch" != monitors ] && [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&
     # A session of its own, so that no test run's programs or registry meet
     # it; a desktop's own window manager places and focuses the windows.
     status=0
-    SAVER_WINE_MANAGED=Y "$ROOT/scripts/lib/wine-session.sh" "$@" || status=$?
+    python3 "$ROOT/scripts/harness" session --managed "$@" || status=$?
     echo "saver exit code: $status"
     exit 0
 fi
@@ -66,11 +67,8 @@ fi
 frames="$BUILD_ROOT/frames"
 rm -rf "$frames"
 mkdir -p "$frames"
-server="$ROOT/scripts/lib/with-display.sh"
-if [ "$switch" = monitors ]; then
-    server="$ROOT/scripts/lib/with-monitors.sh"
-    [ -z "${DISPLAY:-}" ] ||
-        echo "note: the three monitors are an X server with no screen; the saver runs there and leaves stills"
+if [ "$switch" = monitors ] && [ -n "${DISPLAY:-}" ]; then
+    echo "note: the three monitors are an X server with no screen; the saver runs there and leaves stills"
 fi
-"$server" "$ROOT/scripts/lib/headless-run.sh" "$switch" "$wine" "$saver" "$host" "$frames"
+python3 "$ROOT/scripts/harness" show "$switch" "$wine" "$saver" "$host" "$frames"
 echo "frames written to $frames"

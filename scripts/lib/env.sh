@@ -43,11 +43,3 @@ win32_start() {
         echo native
     fi
 }
-
-# Whether Wine's windows are left to an X window manager (Y) or placed and
-# given the keyboard by Wine itself (N). The private virtual display has no
-# window manager, and there Wine would wait up to 2 s for one to confirm
-# that each closed top-level window has gone. Fails as the program does.
-wine_manages_windows() {
-    timeout 120 "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d "$1" /f </dev/null
-}

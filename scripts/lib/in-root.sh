@@ -4,7 +4,7 @@
 # that a tree built here runs there unchanged. The mounts live in a mount
 # namespace of the command's own and go with it. The root's X servers share
 # the machine's abstract sockets, so a display number must be free in both
-# (with-display.sh lets the server choose). Leaves out making the root.
+# (the harness's displays let the server choose). Leaves out making the root.
 # Usage: in-root.sh COMMAND [ARGS...]
 set -eu
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)

@@ -1,0 +1,68 @@
+"""The test host (tests/win/e2e/saver_host.cpp), which plays the system's
+display settings under Wine: running it, and reading what it reports of the
+desktop. Leaves out what a test makes of either."""
+import os
+import subprocess
+import tempfile
+
+from . import geometry
+
+HOST_SECONDS = 60
+
+
+class Host:
+    def __init__(self, wine, path):
+        self.wine, self.path = wine, path
+
+    def command(self, *args):
+        return [self.wine, self.path, *args]
+
+    def run(self, *args, timeout=HOST_SECONDS, env=None):
+        """Runs the host to its end; returns its exit code and what it printed."""
+        done = subprocess.run(self.command(*args), capture_output=True, text=True, timeout=timeout, env=env,
+                              stdin=subprocess.DEVNULL)
+        return done.returncode, done.stdout.strip()
+
+    def start(self, *args, env=None):
+        """Starts the host; Wine's error messages go to a file of its own and
+        what the host prints to another, kept in PROCESS.log and
+        PROCESS.out (remove them with `forget`)."""
+        with tempfile.NamedTemporaryFile(prefix="saver-host-", suffix=".log", delete=False) as log, \
+                tempfile.NamedTemporaryFile(prefix="saver-host-", suffix=".out", delete=False) as out:
+            process = subprocess.Popen(self.command(*args), stdout=out, stderr=log, stdin=subprocess.DEVNULL,
+                                       env=dict(env or os.environ, WINEDEBUG="err+all"))
+        process.log, process.out = log.name, out.name
+        return process
+
+    def desktop(self):
+        """The monitors Wine reports, in the order it lists them, and, while a
+        full-screen saver runs, the rectangles of its window and its render
+        child on the desktop; while a preview runs in a host's window, that
+        window's rectangle. `listing` is the host's own text."""
+        listing = self.run("monitors")[1]
+        return parse_desktop(listing)
+
+
+def forget(process):
+    """What a started host printed; its files go."""
+    with open(process.out, errors="replace") as out:
+        report = out.read()
+    os.remove(process.log)
+    os.remove(process.out)
+    return report
+
+
+def parse_desktop(listing):
+    """`saver_host monitors`' report, e.g. "monitors 2: 0,0-800,600 -640,0-0,480"
+    then "saver 0,0-800,600 child 0,0-800,600", as a dictionary."""
+    lines = listing.splitlines()
+    state = dict(monitors=geometry.rectangles(lines[0].split(":", 1)[-1].split()) if lines else [], saver=None,
+                 child=None, preview=None, listing=listing)
+    for line in lines[1:]:
+        words = line.split()
+        if words[:1] == ["preview"]:
+            state["preview"] = geometry.rectangles(words[1:2])[0]
+        if words[:1] == ["saver"]:
+            state["saver"] = geometry.rectangles(words[1:2])[0]
+            state["child"] = geometry.rectangles(words[3:4])[0] if words[2:3] == ["child"] else None
+    return state

@@ -1,0 +1,136 @@
+"""The current X display as the saver's user would meet it: the X window that
+shows the saver's GL, windows' places, pictures of windows and of the whole
+screen, their pixels, and input (xdotool's XTEST keys, clicks and moves).
+Leaves out what a picture should show (the tests' rules)."""
+import ctypes
+import re
+import subprocess
+import time
+
+TOOL_SECONDS = 30
+# XRes's client-id mask for "the client's process id".
+PID_MASK = 2
+# A line of `xwininfo -root -tree`: id, name, class and size.
+WINDOW_LINE = re.compile(r'^\s+(0x[0-9a-f]+) (?:"[^"]*"|\(has no name\)): \((.*)\)\s+(\d+)x(\d+)[+-]', re.M)
+UNNAMED = re.compile(r'^\s+0x[0-9a-f]+ \(has no name\)', re.M)
+SAVER_TITLE = "^Screen Saver$"
+
+
+class ClientIdSpec(ctypes.Structure):
+    _fields_ = [("client", ctypes.c_ulong), ("mask", ctypes.c_uint)]
+
+
+class ClientIdValue(ctypes.Structure):
+    _fields_ = [("spec", ClientIdSpec), ("length", ctypes.c_long), ("value", ctypes.c_void_p)]
+
+
+def libraries():
+    x11 = ctypes.CDLL("libX11.so.6")
+    xres = ctypes.CDLL("libXRes.so.1")
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    xres.XResQueryClientIds.argtypes = [ctypes.c_void_p, ctypes.c_long, ctypes.POINTER(ClientIdSpec),
+                                        ctypes.POINTER(ctypes.c_long), ctypes.POINTER(ctypes.POINTER(ClientIdValue))]
+    xres.XResGetClientPid.argtypes = [ctypes.POINTER(ClientIdValue)]
+    xres.XResClientIdsDestroy.argtypes = [ctypes.c_long, ctypes.POINTER(ClientIdValue)]
+    return x11, xres
+
+
+def process_of(xres, display, window):
+    """The id of the process whose client made WINDOW, or None."""
+    spec = ClientIdSpec(window, PID_MASK)
+    count = ctypes.c_long()
+    values = ctypes.POINTER(ClientIdValue)()
+    if xres.XResQueryClientIds(display, 1, ctypes.byref(spec), ctypes.byref(count), ctypes.byref(values)) != 0:
+        return None
+    pid = xres.XResGetClientPid(values) if count.value else -1
+    xres.XResClientIdsDestroy(count.value, values)
+    return pid if pid >= 0 else None
+
+
+def gl_window():
+    """The id of the X window that shows the saver's GL, as "0x..."; None when
+    there is none. Wine draws the GL of a child window (the saver's render
+    child) into an unnamed X window of its own, made on another connection of
+    the saver's process than its named windows. So it is the largest unnamed
+    window of a client whose process also owns a window of a saver (its X
+    class ends in ".scr"); the X-Resource extension tells which process a
+    client is. The largest unnamed window on the screen is not always it:
+    another client's stale one was seen to outlast a change of monitor size."""
+    x11, xres = libraries()
+    display = x11.XOpenDisplay(None)
+    if not display:
+        return None
+    try:
+        tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True, text=True,
+                              timeout=TOOL_SECONDS).stdout
+        windows = [(line.group(0), int(line.group(1), 16), line.group(2), int(line.group(3)) * int(line.group(4)))
+                   for line in WINDOW_LINE.finditer(tree)]
+        savers = {process_of(xres, display, window) for _, window, names, _ in windows
+                  if re.search(r'\.scr"', names, re.I)} - {None}
+        unnamed = [(area, window) for line, window, _, area in windows
+                   if UNNAMED.match(line) and area > 1 and process_of(xres, display, window) in savers]
+    finally:
+        x11.XCloseDisplay(display)
+    return hex(max(unnamed)[1]) if unnamed else None
+
+
+def place(window):
+    """WINDOW's (x, y, width, height) on the X screen."""
+    info = subprocess.run(["xwininfo", "-id", window], capture_output=True, text=True, check=True,
+                          timeout=TOOL_SECONDS).stdout
+    field = lambda name: int(re.search(r"%s:\s*(-?\d+)" % name, info).group(1))
+    return field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"), field("Height")
+
+
+def capture(window, path, *operations):
+    """A picture of WINDOW ("root" for the whole screen) in PATH, after
+    ImageMagick's OPERATIONS; raises CalledProcessError when the window has
+    gone."""
+    subprocess.run(["import", "-silent", "-window", window, *operations, path], check=True, timeout=TOOL_SECONDS)
+
+
+def pixels(image, scale="100%", crop=None, resize="-scale"):
+    """8-bit RGB data of IMAGE, or of its rectangle CROP (left, top, right,
+    bottom), scaled (by averaging, or with -sample by taking every so many
+    pixels, which keeps their colours), and its width."""
+    cut = ["-crop", "%dx%d+%d+%d" % (crop[2] - crop[0], crop[3] - crop[1], crop[0], crop[1]), "+repage"] if crop else []
+    ppm = subprocess.run(["convert", image, *cut, resize, scale, "-depth", "8", "ppm:-"], capture_output=True,
+                         check=True, timeout=TOOL_SECONDS).stdout
+    # P6 header: magic, width, height and maximum, the last followed by
+    # exactly one blank before the data.
+    header = re.match(rb"P6\s+(\d+)\s+\d+\s+\d+\s", ppm)
+    return ppm[header.end():], int(header.group(1))
+
+
+def drawn(window):
+    """WINDOW shows something other than black."""
+    found = subprocess.run(["import", "-silent", "-window", window, "-format", "%[max]", "info:"],
+                           capture_output=True, text=True, timeout=TOOL_SECONDS)
+    return found.returncode == 0 and float(found.stdout or 0) > 0
+
+
+def xdotool(*args):
+    """xdotool's output, split into words."""
+    return subprocess.run(["xdotool", *args], capture_output=True, text=True, timeout=TOOL_SECONDS).stdout.split()
+
+
+def pointer():
+    """The X pointer as (x, y)."""
+    found = dict(word.split(":") for word in xdotool("getmouselocation")[:2])
+    return int(found["x"]), int(found["y"])
+
+
+def saver_windows():
+    """The full-screen savers' X windows that show."""
+    return xdotool("search", "--onlyvisible", "--name", SAVER_TITLE)
+
+
+def wait_for(predicate, seconds, poll=0.1):
+    """Whether PREDICATE came true within SECONDS, looked at every POLL s."""
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        if predicate():
+            return True
+        time.sleep(poll)
+    return False
