@@ -3,8 +3,10 @@ shows the saver's GL, windows' places, pictures of windows and of the whole
 screen, their pixels, and input (xdotool's XTEST keys, clicks and moves).
 Leaves out what a picture should show (the tests' rules)."""
 import ctypes
+import os
 import re
 import subprocess
+import tempfile
 import time
 
 TOOL_SECONDS = 30
@@ -24,8 +26,14 @@ class ClientIdValue(ctypes.Structure):
     _fields_ = [("spec", ClientIdSpec), ("length", ctypes.c_long), ("value", ctypes.c_void_p)]
 
 
+# Xlib's default error handler ends the process: a window that goes while it
+# is asked about must only be no answer.
+ERROR_HANDLER = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)(lambda display, event: 0)
+
+
 def libraries():
     x11 = ctypes.CDLL("libX11.so.6")
+    x11.XSetErrorHandler(ERROR_HANDLER)
     xres = ctypes.CDLL("libXRes.so.1")
     x11.XOpenDisplay.restype = ctypes.c_void_p
     x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
@@ -90,10 +98,19 @@ def capture(window, path, *operations):
     subprocess.run(["import", "-silent", "-window", window, *operations, path], check=True, timeout=TOOL_SECONDS)
 
 
-def pixels(image, scale="100%", crop=None, resize="-scale"):
-    """8-bit RGB data of IMAGE, or of its rectangle CROP (left, top, right,
-    bottom), scaled (by averaging, or with -sample by taking every so many
-    pixels, which keeps their colours), and its width."""
+def grab(window, scale="100%", crops=(None,), resize="-scale"):
+    """8-bit RGB data and width of one picture of WINDOW ("root" for the
+    screen), whole or of each rectangle (left, top, right, bottom) of CROPS,
+    scaled (by averaging, or with -sample by taking every so many pixels,
+    which keeps their colours); raises CalledProcessError when the window has
+    gone."""
+    with tempfile.TemporaryDirectory() as workdir:
+        image = os.path.join(workdir, "picture.ppm")
+        capture(window, image)
+        return [pixels(image, scale, crop, resize) for crop in crops]
+
+
+def pixels(image, scale, crop, resize):
     cut = ["-crop", "%dx%d+%d+%d" % (crop[2] - crop[0], crop[3] - crop[1], crop[0], crop[1]), "+repage"] if crop else []
     ppm = subprocess.run(["convert", image, *cut, resize, scale, "-depth", "8", "ppm:-"], capture_output=True,
                          check=True, timeout=TOOL_SECONDS).stdout

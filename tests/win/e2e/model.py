@@ -2,9 +2,7 @@
 red on black, the model whole and about its middle, one view in a preview),
 read from the saver's GL window or from the screen. Leaves out starting the
 saver (modes.py)."""
-import os
 import subprocess
-import tempfile
 
 from harness import geometry, screen
 
@@ -55,27 +53,16 @@ def classify(raw, width):
 
 
 def screen_parts(rectangles, scale="100%"):
-    """What the screen shows within each rectangle of the X screen (all of it
-    without RECTANGLES), from one picture of the root window, sampled at
-    SCALE."""
-    with tempfile.TemporaryDirectory() as workdir:
-        image = os.path.join(workdir, "root.ppm")
-        screen.capture("root", image)
-        if rectangles is None:
-            return classify(*screen.pixels(image, scale))
-        return [classify(*screen.pixels(image, scale, r, "-sample")) for r in rectangles]
+    """What the screen shows within each rectangle of the X screen, from one
+    picture of the root window, sampled at SCALE."""
+    return [classify(*part) for part in screen.grab("root", scale, rectangles, "-sample")]
 
 
-def picture_stats(scale="100%"):
-    """What the saver's GL draws, read from Wine's X window for it; None
-    when there is no such window."""
-    window = screen.gl_window()
-    if window is None:
-        return None
-    with tempfile.TemporaryDirectory() as workdir:
-        image = os.path.join(workdir, "gl.png")
-        screen.capture(window, image)
-        return classify(*screen.pixels(image, scale))
+def picture_stats(scale="100%", window=None):
+    """What the saver's GL draws (or the screen, WINDOW "root"), read from
+    Wine's X window for it; None when there is no such window."""
+    window = window or screen.gl_window()
+    return classify(*screen.grab(window, scale)[0]) if window else None
 
 
 def picture_parts(rectangles, origin, scale):
@@ -88,10 +75,8 @@ def picture_parts(rectangles, origin, scale):
         return None, [None] * len(rectangles)
     place = screen.place(window)
     cuts = [geometry.window_cut(r, origin, place) for r in rectangles]
-    with tempfile.TemporaryDirectory() as workdir:
-        image = os.path.join(workdir, "gl.ppm")
-        screen.capture(window, image)
-        return place, [classify(*screen.pixels(image, scale, c, "-sample")) if c else None for c in cuts]
+    parts = iter(screen.grab(window, scale, [c for c in cuts if c], "-sample"))
+    return place, [classify(*next(parts)) if c else None for c in cuts]
 
 
 def frames_drawn(count=2):
@@ -101,16 +86,10 @@ def frames_drawn(count=2):
     handled."""
     def picture():
         window = screen.gl_window()
-        if window is None:
+        try:
+            return window is not None and screen.grab(window)[0][0]
+        except subprocess.CalledProcessError:
             return False
-        with tempfile.TemporaryDirectory() as workdir:
-            image = os.path.join(workdir, "gl.ppm")
-            try:
-                screen.capture(window, image)
-            except subprocess.CalledProcessError:
-                return False
-            with open(image, "rb") as data:
-                return data.read()
     last = picture()
     for _ in range(count):
         if not screen.wait_for(lambda: picture() not in (last, False), 10):
@@ -131,7 +110,7 @@ def model_drawn(stats=lambda: picture_stats(GLANCE_SCALE)):
 
 
 def screen_drawn():
-    return model_drawn(lambda: screen_parts(None, GLANCE_SCALE))
+    return model_drawn(lambda: picture_stats(GLANCE_SCALE, "root"))
 
 
 # What a picture of the model shows: dark red on black, the model about its

@@ -4,7 +4,7 @@ second start exits at once."""
 from harness import screen
 
 from checks import SCREEN_BLACK, check
-from model import MODEL, check_model, check_screen, frames_drawn, picture_stats, screen_parts
+from model import MODEL, check_model, check_screen, frames_drawn, picture_stats
 from modes import SAVER, ended, finish, run_host, start_full_screen
 
 
@@ -14,7 +14,7 @@ def run():
     if windows:
         place = screen.place(windows[0])
         check(place == (0, 0, 1024, 768), "window covers the screen: %s" % (place,))
-    check_screen(screen_parts(None), "full screen on the screen", MODEL, SCREEN_BLACK)
+    check_screen(picture_stats(window="root"), "full screen on the screen", MODEL, SCREEN_BLACK)
     check_model(picture_stats(), "full screen")
 
     # Moves are measured from where the pointer is now: a new Wine process
