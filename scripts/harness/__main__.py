@@ -7,7 +7,7 @@
   session [--managed] COMMAND   runs COMMAND in a Wine session of its own on
                                 the current display
   show MODE WINE SAVER HOST FRAMES   run.sh's headless run of one mode
-  suite                         the whole test suite after set-up (test.sh)
+  suite native|emulated|none    the whole test suite after set-up (test.sh)
   ctest [--wine10] CTEST-ARGS   CTest on a private display in a Wine session,
                                 under Wine 10 in the root with --wine10
   wine-run [--known FILE] CTEST-ARGS   the same, here (the Wine 10 run's
