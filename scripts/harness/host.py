@@ -1,9 +1,12 @@
 """The test host (tests/win/e2e/saver_host.cpp), which plays the system's
 display settings under Wine: running it, and reading what it reports of the
 desktop. Leaves out what a test makes of either."""
+import contextlib
 import os
+import select
 import subprocess
 import tempfile
+import time
 
 from . import geometry
 
@@ -13,6 +16,7 @@ HOST_SECONDS = 60
 class Host:
     def __init__(self, wine, path):
         self.wine, self.path = wine, path
+        self.reporter, self.pending = None, b""
 
     def command(self, *args):
         return [self.wine, self.path, *args]
@@ -38,9 +42,44 @@ class Host:
         """The monitors Wine reports, in the order it lists them, and, while a
         full-screen saver runs, the rectangles of its window and its render
         child on the desktop; while a preview runs in a host's window, that
-        window's rectangle. `listing` is the host's own text."""
-        listing = self.run("monitors")[1]
-        return parse_desktop(listing)
+        window's rectangle. `listing` is the host's own text. Within
+        `reporting`, from its one host process."""
+        return parse_desktop(self.report() if self.reporter else self.run("monitors")[1])
+
+    @contextlib.contextmanager
+    def reporting(self):
+        """`desktop` asks one host process that stays: Wine has been seen to
+        hold each new program at its start for half a minute after some
+        display changes, while the programs already running went on."""
+        self.reporter = subprocess.Popen(self.command("monitors", "each-line"), stdin=subprocess.PIPE,
+                                         stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        try:
+            yield
+        finally:
+            self.reporter.stdin.close()
+            try:
+                self.reporter.wait(HOST_SECONDS)
+            except subprocess.TimeoutExpired:
+                self.reporter.kill()
+                self.reporter.wait()
+            self.reporter, self.pending = None, b""
+
+    def report(self):
+        """One report of the reporting host, up to its line "." (its lines
+        end in CR LF, as a Windows program's text does)."""
+        self.reporter.stdin.write(b"\n")
+        self.reporter.stdin.flush()
+        deadline = time.monotonic() + HOST_SECONDS
+        while b"\n.\n" not in b"\n" + self.pending:
+            left = deadline - time.monotonic()
+            if left <= 0 or not select.select([self.reporter.stdout], [], [], left)[0]:
+                raise subprocess.TimeoutExpired(self.command("monitors", "each-line"), HOST_SECONDS)
+            chunk = os.read(self.reporter.stdout.fileno(), 4096)
+            if not chunk:
+                raise subprocess.SubprocessError("the reporting host ended")
+            self.pending += chunk.replace(b"\r", b"")
+        report, self.pending = (b"\n" + self.pending).split(b"\n.\n", 1)
+        return report.decode(errors="replace").strip()
 
 
 def forget(process):

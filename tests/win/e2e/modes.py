@@ -94,7 +94,7 @@ def start_full_screen(tail, saver=SAVER, env=None, seconds=RUN_SECONDS):
         # programs used the display: a saver started next would read the old
         # place, then meet the new one as a move of the user's. A Wine
         # program that opens the display first brings the record up to date.
-        HOST.desktop()
+        HOST.run("monitors")
     process = start(tail, saver, env, seconds)
     shown = screen.wait_for(lambda: len(screen.saver_windows()) == 1, 15)
     check(shown, "full-screen window for %r" % tail)

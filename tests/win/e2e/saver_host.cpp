@@ -28,7 +28,9 @@
 //     and each monitor's rectangle on the desktop; then, while a full-screen
 //     saver runs, the rectangles of its window and of its render child on
 //     the desktop, and while a preview runs in this host's window, the
-//     rectangle of its window; exits with the number of monitors.
+//     rectangle of its window; exits with the number of monitors. With
+//     "each-line", the same for each line it reads, each report ended by a
+//     line ".", until its input ends; exits 0.
 // preview and about exit 0 when every check held and print what failed.
 #include <windows.h>
 #include <stdio.h>
@@ -393,8 +395,30 @@ static int Monitors()
     return count;
 }
 
+// One process that answers again and again: after some display changes
+// Wine holds a new program at its start for half a minute, while the
+// programs already running go on.
+static int MonitorsPerLine()
+{
+    // A byte at a time, as it comes: the C library's input waits for more.
+    HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    char byte;
+    DWORD read;
+    while (ReadFile(input, &byte, 1, &read, nullptr) && read == 1) {
+        if (byte == '\n') {
+            Monitors();
+            printf(".\n");
+            fflush(stdout);
+        }
+    }
+    return 0;
+}
+
 int main(int argc, char** argv)
 {
+    if (argc >= 3 && strcmp(argv[1], "monitors") == 0 && strcmp(argv[2], "each-line") == 0) {
+        return MonitorsPerLine();
+    }
     if (argc >= 2 && strcmp(argv[1], "monitors") == 0) {
         return Monitors();
     }
@@ -417,6 +441,6 @@ int main(int argc, char** argv)
         return About(argv[2], argv[3], strcmp(argv[4], "owned") == 0, argv[5]);
     }
     printf("usage: saver_host preview SAVER TAIL [HOLD] | about SAVER TAIL owned|unowned HOW | run SAVER TAIL SECONDS"
-           " | orphan SAVER | hold | end | monitors\n");
+           " | orphan SAVER | hold | end | monitors [each-line]\n");
     return 2;
 }

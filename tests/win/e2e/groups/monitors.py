@@ -3,7 +3,8 @@ of the primary, portrait too, shows the whole model, centred, on each, and
 follows the desktop while it changes: monitors added, removed (the origin
 moving) and moved or resized, without ending. A key ends it with 0. A quick
 pair of changes that moves the pointer, and a slide, leave it running; one
-flick ends it. A preview there is one view. Runs on an Xorg display of its
+flick ends it. A preview there is one view. The last changes of random walks
+that once ended a saver leave it running. Runs on an Xorg display of its
 own whose monitors change (harness.displays.with_monitors)."""
 import subprocess
 import time
@@ -12,7 +13,7 @@ from harness import geometry, monitors, screen
 
 from checks import ONE_MONITOR_X_WINDOW, SCREEN_BLACK, check, shows
 from model import WHOLE_MODEL, picture_parts, screen_parts
-from modes import (HELD_JUMP_SECONDS, LAYOUT_SECONDS, check_held_preview, desktop_state, ended, finish,
+from modes import (HELD_JUMP_SECONDS, HOST, LAYOUT_SECONDS, check_held_preview, desktop_state, ended, finish,
                    start_full_screen)
 
 # The driver runs this group on the monitors' display.
@@ -37,6 +38,18 @@ QUICK_SECONDS = 0.2
 # Then the monitor above the primary slides along its top edge: the desktop
 # keeps its rectangle, so the saver's windows keep their size.
 SLIDE = ("the monitor above slid right along the primary's top edge", {"DUMMY1": (224, -600, 1024, 0)})
+# The last changes of two random walks after which a saver under Wine 10
+# ended by itself within 8 s, nobody touching anything; each moves the
+# primary's X origin, and with it the pointer. Each: what, the layout the
+# walk had reached, and its last changes, QUICK_SECONDS apart.
+WALKS = [("a monitor made 640x480 and moved left of the primary",
+          {"DUMMY0": (0, 0, 1024, 768), "DUMMY1": (0, -768, 1024, 0), "DUMMY2": (1024, 0, 1624, 1000),
+           "DUMMY3": (1624, 0, 2904, 720), "DUMMY4": (1624, -1024, 2392, 0)},
+          [{"DUMMY3": (-640, 0, 0, 480)}]),
+         ("the two monitors below the primary removed, the primary left alone at 800x600",
+          {"DUMMY0": (0, 0, 1024, 768), "DUMMY1": (-640, 768, 0, 1248), "DUMMY2": (0, 768, 1024, 1536)},
+          [{"DUMMY2": None}, {"DUMMY1": None, "DUMMY0": (0, 0, 800, 600)}])]
+WALK_QUIET_SECONDS = 10
 # A change made while a preview shows.
 PREVIEW_CHANGE = ("a monitor added while a preview shows", {"DUMMY2": (1024, 0, 1624, 1000)})
 # Pictures of every monitor spread over about one turn of the model, which
@@ -190,6 +203,36 @@ def quick_pair(layout):
     return layout
 
 
+def walk_end(layout, what, reached, changes):
+    """A walk's last changes, from the layout it REACHED, leave the saver
+    running WALK_QUIET_SECONDS on; a key then ends it with 0. Returns the
+    layout left."""
+    process = start_full_screen("/s", seconds=RUN_SECONDS)
+    # Wine follows the X server's monitors only while a program of its runs:
+    # the walk's layout comes while the saver runs, through the primary
+    # alone, which Wine always followed.
+    alone = {"DUMMY0": monitors.DESKTOP["DUMMY0"]}
+    layout = change_to(layout, dict({name: None for name in layout}, **alone))
+    check(screen.wait_for(lambda: desktop_state()["monitors"] == list(alone.values()), LAYOUT_SECONDS),
+          "%s: Wine reports the primary alone first" % what)
+    layout = change_to(layout, reached)
+    running = check_desktop(process, layout, "%s, before" % what, time.time())
+    since = time.time()
+    for change in changes if running else []:
+        time.sleep(max(since + QUICK_SECONDS - time.time(), 0))
+        since = time.time()
+        layout = change_to(layout, change)
+    running = running and check_desktop(process, layout, what, since)
+    if running:
+        running = ended(process, max(since + WALK_QUIET_SECONDS - time.time(), 0)) is None
+        check(running, "%s: still runs %d s after the last change" % (what, WALK_QUIET_SECONDS))
+    if running:
+        screen.xdotool("key", "a")
+        check(ended(process) == 0, "%s: a key ends it with 0" % what)
+    finish(process)
+    return layout
+
+
 def run():
     layout = dict(monitors.DESKTOP)
     check(screen.wait_for(lambda: desktop_state()["monitors"] == sorted(layout.values()), 10),
@@ -207,4 +250,9 @@ def run():
     finish(process)
 
     layout = quick_pair(layout)
-    check_held_preview("preview on %d monitors" % len(layout), (PREVIEW_CHANGE[0], dict(layout, **PREVIEW_CHANGE[1])))
+    where = "preview on %d monitors" % len(layout)
+    layout = dict(layout, **PREVIEW_CHANGE[1])
+    check_held_preview(where, (PREVIEW_CHANGE[0], layout))
+    with HOST.reporting():
+        for walk in WALKS:
+            layout = walk_end(layout, *walk)
