@@ -52,7 +52,7 @@ class Host:
         hold each new program at its start for half a minute after some
         display changes, while the programs already running went on."""
         self.reporter = subprocess.Popen(self.command("monitors", "each-line"), stdin=subprocess.PIPE,
-                                         stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+                                         stdout=subprocess.PIPE)
         try:
             yield
         finally:
