@@ -16,7 +16,7 @@ HOST_SECONDS = 60
 class Host:
     def __init__(self, wine, path):
         self.wine, self.path = wine, path
-        self.reporter, self.pending = None, b""
+        self.reporter = None
 
     def command(self, *args):
         return [self.wine, self.path, *args]
@@ -62,24 +62,23 @@ class Host:
             except subprocess.TimeoutExpired:
                 self.reporter.kill()
                 self.reporter.wait()
-            self.reporter, self.pending = None, b""
+            self.reporter = None
 
     def report(self):
         """One report of the reporting host, up to its line "." (its lines
         end in CR LF, as a Windows program's text does)."""
         self.reporter.stdin.write(b"\n")
         self.reporter.stdin.flush()
-        deadline = time.monotonic() + HOST_SECONDS
-        while b"\n.\n" not in b"\n" + self.pending:
+        deadline, text = time.monotonic() + HOST_SECONDS, b"\n"
+        while not text.endswith(b"\n.\n"):
             left = deadline - time.monotonic()
             if left <= 0 or not select.select([self.reporter.stdout], [], [], left)[0]:
                 raise subprocess.TimeoutExpired(self.command("monitors", "each-line"), HOST_SECONDS)
             chunk = os.read(self.reporter.stdout.fileno(), 4096)
             if not chunk:
                 raise subprocess.SubprocessError("the reporting host ended")
-            self.pending += chunk.replace(b"\r", b"")
-        report, self.pending = (b"\n" + self.pending).split(b"\n.\n", 1)
-        return report.decode(errors="replace").strip()
+            text += chunk.replace(b"\r", b"")
+        return text[:-len(b".\n")].decode(errors="replace").strip()
 
 
 def forget(process):

@@ -66,6 +66,17 @@ def change_to(layout, change):
     return layout
 
 
+def quick_changes(layout, changes):
+    """LAYOUT with CHANGES made QUICK_SECONDS apart, the first that long
+    from now; returns it and when the last change was made."""
+    since = time.time()
+    for change in changes:
+        time.sleep(max(since + QUICK_SECONDS - time.time(), 0))
+        since = time.time()
+        layout = change_to(layout, change)
+    return layout, since
+
+
 def listed(faults):
     """The first few FAULTS, a line each, for a check's text."""
     return "".join("\n       " + fault for fault in faults[:PICTURES])
@@ -105,7 +116,7 @@ def check_desktop(process, layout, what, since):
     origin = state["child"][:2] if state["child"] else desktop[:2]
     names = sorted(layout)
 
-    def every_monitor_drawn():
+    def every_monitor_whole():
         try:
             parts = picture_parts([layout[name] for name in names], origin, MONITOR_SCALE)[1]
         except subprocess.CalledProcessError:
@@ -118,7 +129,7 @@ def check_desktop(process, layout, what, since):
     # desktop, and a frame from before, cut to a new monitor's place, can
     # show some red there: the pictures count from the first frame that
     # shows the whole model on every monitor.
-    screen.wait_for(every_monitor_drawn, LAYOUT_SECONDS)
+    screen.wait_for(every_monitor_whole, LAYOUT_SECONDS)
     faults = {name: [] for name in names}
     screen_faults = {name: [] for name in names}
     # Each monitor where the X screen shows it: X puts the desktop's top
@@ -184,11 +195,7 @@ def quick_pair(layout):
     # The pointer starts near the middle of the one monitor.
     process = start_full_screen("/s", seconds=RUN_SECONDS)
     what, changes = QUICK_PAIR
-    since = time.time()
-    for change in changes:
-        time.sleep(max(since + QUICK_SECONDS - time.time(), 0))
-        since = time.time()
-        layout = change_to(layout, change)
+    layout, since = quick_changes(layout, changes)
     running = check_desktop(process, layout, what, since)
     if running:
         layout = change_to(layout, SLIDE[1])
@@ -220,12 +227,9 @@ def walk_end(layout, what, reached, changes):
           "%s: Wine reports the primary alone first" % what)
     layout = change_to(layout, reached)
     running = check_desktop(process, layout, "%s, before" % what, time.time())
-    since = time.time()
-    for change in changes if running else []:
-        time.sleep(max(since + QUICK_SECONDS - time.time(), 0))
-        since = time.time()
-        layout = change_to(layout, change)
-    running = running and check_desktop(process, layout, what, since)
+    if running:
+        layout, since = quick_changes(layout, changes)
+        running = check_desktop(process, layout, what, since)
     if running:
         running = ended(process, max(since + WALK_QUIET_SECONDS - time.time(), 0)) is None
         check(running, "%s: still runs %d s after the last change" % (what, WALK_QUIET_SECONDS))
