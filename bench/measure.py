@@ -47,7 +47,7 @@ else:
                 ("scene top-level", [WINE, SAME_SCENE]),
                 ("clear and swap", [WINE, CLEAR_SWAP])][:3 if CLEAR_SWAP == "-" else 4]
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "scripts"))
-from harness import monitors, screen  # noqa: E402
+from harness import monitors, processes, screen  # noqa: E402
 # Three monitors of three shapes in a 1624x1368 desktop, and one monitor of
 # that size: the same pixels to cover, one view against three.
 DESKTOP = (1624, 1368)
@@ -145,13 +145,7 @@ def run(command):
         time.sleep(SECONDS)
         covered = MONITORS and covers_desktop()
         screen.xdotool("key", "a")
-    by_key = True
-    try:
-        process.wait(timeout=EXIT_GRACE_SECONDS)
-    except subprocess.TimeoutExpired:
-        by_key = False
-        process.kill()
-        process.wait()
+    by_key = processes.stop(process, EXIT_GRACE_SECONDS) is not None
     reader.join(timeout=JOIN_TIMEOUT_SECONDS)
     sampler.join(timeout=JOIN_TIMEOUT_SECONDS)
     ending = {"by_key": by_key and first_frame.is_set(), "code": process.returncode, "covered": covered}

@@ -31,12 +31,7 @@ SETUP_MARGIN_SECONDS=120
 # start natively, else the x86_64 build. Where they start only emulated, the
 # shipped one's ratios to the same-scene references, all emulated, follow.
 start=$(win32_start)
-case "$start" in
-    native) tree=i686 ;;
-    emulated) tree=x86_64
-        echo "note: 32-bit programs start here only through QEMU's emulator; measuring the x86_64 build, natively" ;;
-    *) tree=x86_64; echo "note: this machine cannot start 32-bit programs; measuring the x86_64 build" ;;
-esac
+native_tree "$start" measuring
 bench="$BUILD_ROOT/bench"
 mkdir -p "$bench"
 link="-static -static-libgcc -static-libstdc++"

@@ -29,13 +29,8 @@ esac
 
 "$ROOT/scripts/setup.sh"
 start=$(win32_start)
-case "$start" in
-    native) tree=i686 ;;
-    emulated) tree=x86_64
-        echo "note: 32-bit programs start here only through QEMU's emulator, whose saver turns far" \
-            "slower; running the x86_64 build of the same sources at native speed (SAVER_TREE=i686 runs the shipped file)" ;;
-    *) tree=x86_64; echo "note: this machine cannot start 32-bit programs; running the x86_64 build" ;;
-esac
+native_tree "$start" running
+[ "$start" != emulated ] || echo "note: emulated, the saver turns far slower; SAVER_TREE=i686 runs the shipped file"
 tree="${SAVER_TREE:-$tree}"
 case "$tree" in
     i686) [ "$start" != none ] || { echo "run.sh: this machine cannot start 32-bit programs" >&2; exit 2; }

@@ -16,7 +16,7 @@ import subprocess
 import tempfile
 import time
 
-from . import monitors
+from . import monitors, processes
 
 SCREEN = os.environ.get("SAVER_SCREEN", "1024x768x24")
 START_SECONDS = 10
@@ -79,11 +79,7 @@ def server(command, what, workdir):
         if previous is not None:
             os.environ["DISPLAY"] = previous
         process.terminate()
-        try:
-            process.wait(END_SECONDS)
-        except subprocess.TimeoutExpired:
-            process.kill()
-            process.wait()
+        processes.stop(process, END_SECONDS)
         shutil.rmtree(workdir, ignore_errors=True)
 
 

@@ -8,7 +8,7 @@ import subprocess
 import tempfile
 import time
 
-from . import geometry
+from . import geometry, processes
 
 HOST_SECONDS = 60
 
@@ -57,11 +57,7 @@ class Host:
             yield
         finally:
             self.reporter.stdin.close()
-            try:
-                self.reporter.wait(HOST_SECONDS)
-            except subprocess.TimeoutExpired:
-                self.reporter.kill()
-                self.reporter.wait()
+            processes.stop(self.reporter, HOST_SECONDS)
             self.reporter = None
 
     def report(self):
@@ -96,11 +92,7 @@ def parse_desktop(listing):
     lines = listing.splitlines()
     state = dict(monitors=geometry.rectangles(lines[0].split(":", 1)[-1].split()) if lines else [], saver=None,
                  child=None, preview=None, listing=listing)
-    for line in lines[1:]:
-        words = line.split()
-        if words[:1] == ["preview"]:
-            state["preview"] = geometry.rectangles(words[1:2])[0]
-        if words[:1] == ["saver"]:
-            state["saver"] = geometry.rectangles(words[1:2])[0]
-            state["child"] = geometry.rectangles(words[3:4])[0] if words[2:3] == ["child"] else None
+    # Each further line is names, each followed by its rectangle.
+    for words in map(str.split, lines[1:]):
+        state.update(zip(words[0::2], geometry.rectangles(words[1::2])))
     return state

@@ -7,9 +7,7 @@ turns them off, all in one step; each size gets a custom mode, so any size
 works, portrait too. X puts the desktop's top left at 0,0. Leaves out waiting
 for programs to see a change: Wine follows the X server's monitors only while
 one of its programs runs."""
-import subprocess
-
-from . import geometry
+from . import geometry, screen
 
 # The desktop the display starts with: the 1024x768 primary, an 800x600
 # monitor left of it (at negative coordinates) and a 600x1000 portrait one
@@ -19,12 +17,10 @@ REFRESH_HZ = 60
 # Blanking of the custom modes; the dummy driver shows nothing, so any will do.
 H_BLANK = 32
 V_BLANK = 3
-XRANDR_SECONDS = 30
 
 
 def xrandr(*args):
-    return subprocess.run(["xrandr", *args], check=True, capture_output=True, text=True,
-                          timeout=XRANDR_SECONDS).stdout
+    return screen.output("xrandr", *args, check=True)
 
 
 def custom_mode(width, height, known):

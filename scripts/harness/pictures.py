@@ -40,27 +40,19 @@ def shoot(window, outdir, seconds, small_frames):
     that time and, with SMALL_FRAMES, small frames as fast as ImageMagick's
     import can in between. Returns (start time, path) of every capture and
     the end time."""
-    shots = []
-    span = seconds * NS_PER_SECOND
-    start = time.monotonic_ns()
-    still = 0
-    while True:
-        now = time.monotonic_ns()
-        if now - start >= span:
-            break
-        due = start + still * span // STILLS
-        if still < STILLS and now >= due:
-            still += 1
-            path = os.path.join(outdir, "frame-%d.png" % still)
-            screen.capture(window, path)
+    shots, stills, span, start = [], 0, seconds * NS_PER_SECOND, time.monotonic_ns()
+    while (now := time.monotonic_ns()) - start < span:
+        due = start + stills * span // STILLS
+        if stills < STILLS and now >= due:
+            stills += 1
+            shots.append((now, os.path.join(outdir, "frame-%d.png" % stills)))
+            screen.capture(window, shots[-1][1])
         elif small_frames is not None:
-            path = os.path.join(small_frames, SMALL_FRAME % len(shots))
-            screen.capture(window, path, "-filter", CAPTURE_FILTER, "-resize", "%dx" % GIF_WIDTH, "-depth",
-                           SMALL_FRAME_DEPTH)
+            shots.append((now, os.path.join(small_frames, SMALL_FRAME % len(shots))))
+            screen.capture(window, shots[-1][1], "-filter", CAPTURE_FILTER, "-resize", "%dx" % GIF_WIDTH,
+                           "-depth", SMALL_FRAME_DEPTH)
         else:
             time.sleep((min(due, start + span) - now) / NS_PER_SECOND)
-            continue
-        shots.append((now, path))
     return shots, time.monotonic_ns()
 
 

@@ -1,19 +1,16 @@
-"""What a CTest run's output file and JUnit report tell while and after it
-runs: each test's result line shown on the console as it appears, a test
-running for a minute named once, the tests started but not ended (what a run
-was doing when its time limit struck), and the tests that failed with no
-output at all. Only reads: the file itself keeps everything, so a program
-that holds CTest's output open cannot hold the console up. Leaves out
-running CTest (the suite)."""
+"""What a CTest run's output file tells while it runs: each test's result
+line shown on the console as it appears, a test running for a minute named
+once, and the tests started but not ended (what a run was doing when its
+time limit struck). Only reads: the file itself keeps everything, so a
+program that holds CTest's output open cannot hold the console up. Leaves
+out running CTest (the suite)."""
 import re
 import sys
 import time
-import xml.etree.ElementTree as ElementTree
 from pathlib import Path
 
 START = re.compile(r"^\s*Start\s+(\d+): (\S+)")
 RESULT = re.compile(r"^\s*\d+/\d+ Test\s+#(\d+): ")
-TIMED_OUT = re.compile(r"^\s*\d+/\d+ Test\s+#\d+: (\S+) \.*\*\*\*Timeout", re.M)
 STILL_RUNNING_SECONDS = 60
 POLL_SECONDS = 0.5
 
@@ -65,15 +62,3 @@ def follow(heading, path, process):
             if not running:
                 return
             time.sleep(POLL_SECONDS)
-
-
-def silent_failures(report, path):
-    """The tests of the JUnit REPORT that failed with no output at all: a
-    Wine program that ended at its start. Not a test that the output in PATH
-    shows stopped at its time limit: that one hung, and the report cannot
-    tell it from a silent end."""
-    timed_out = set(TIMED_OUT.findall(read(path)))
-    return [case.get("name") for case in ElementTree.parse(report).iter("testcase")
-            if (case.get("status") == "fail" or case.find("failure") is not None)
-            and not "".join(out.text or "" for out in case.iter("system-out")).strip()
-            and case.get("name") not in timed_out]

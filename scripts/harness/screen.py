@@ -7,7 +7,6 @@ import os
 import re
 import subprocess
 import tempfile
-import time
 
 TOOL_SECONDS = 30
 # XRes's client-id mask for "the client's process id".
@@ -56,6 +55,11 @@ def process_of(xres, display, window):
     return pid if pid >= 0 else None
 
 
+def output(*command, check=False):
+    """What the X tool COMMAND prints; with CHECK, its failure raises."""
+    return subprocess.run(command, capture_output=True, text=True, check=check, timeout=TOOL_SECONDS).stdout
+
+
 def gl_window():
     """The id of the X window that shows the saver's GL, as "0x..."; None when
     there is none. Wine draws the GL of a child window (the saver's render
@@ -70,8 +74,7 @@ def gl_window():
     if not display:
         return None
     try:
-        tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True, text=True,
-                              timeout=TOOL_SECONDS).stdout
+        tree = output("xwininfo", "-root", "-tree")
         windows = [(line.group(0), int(line.group(1), 16), line.group(2), int(line.group(3)) * int(line.group(4)))
                    for line in WINDOW_LINE.finditer(tree)]
         savers = {process_of(xres, display, window) for _, window, names, _ in windows
@@ -85,8 +88,7 @@ def gl_window():
 
 def place(window):
     """WINDOW's (x, y, width, height) on the X screen."""
-    info = subprocess.run(["xwininfo", "-id", window], capture_output=True, text=True, check=True,
-                          timeout=TOOL_SECONDS).stdout
+    info = output("xwininfo", "-id", window, check=True)
     field = lambda name: int(re.search(r"%s:\s*(-?\d+)" % name, info).group(1))
     return field("Absolute upper-left X"), field("Absolute upper-left Y"), field("Width"), field("Height")
 
@@ -129,7 +131,7 @@ def drawn(window):
 
 def xdotool(*args):
     """xdotool's output, split into words."""
-    return subprocess.run(["xdotool", *args], capture_output=True, text=True, timeout=TOOL_SECONDS).stdout.split()
+    return output("xdotool", *args).split()
 
 
 def pointer():
@@ -141,13 +143,3 @@ def pointer():
 def saver_windows():
     """The full-screen savers' X windows that show."""
     return xdotool("search", "--onlyvisible", "--name", SAVER_TITLE)
-
-
-def wait_for(predicate, seconds, poll=0.1):
-    """Whether PREDICATE came true within SECONDS, looked at every POLL s."""
-    end = time.monotonic() + seconds
-    while time.monotonic() < end:
-        if predicate():
-            return True
-        time.sleep(poll)
-    return False

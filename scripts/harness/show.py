@@ -8,7 +8,7 @@ MODE: /s | /c | preview | monitors"""
 import subprocess
 import sys
 
-from . import displays, host, pictures, screen, wine
+from . import displays, host, pictures, processes, screen, wine
 
 # Time for the first picture: a cold Wine start can take many seconds.
 SHOW_SECONDS = 60
@@ -29,7 +29,7 @@ POINTER_ROOT = 1
 
 def wait_until(process, seconds, condition):
     """Whether CONDITION came true within SECONDS while PROCESS runs."""
-    return screen.wait_for(lambda: process.poll() is not None or condition(), seconds) and process.poll() is None
+    return processes.wait_for(lambda: process.poll() is not None or condition(), seconds) and process.poll() is None
 
 
 def gl_drawn():
@@ -48,8 +48,7 @@ def box_has_keyboard(box):
     focus = int(next(iter(screen.xdotool("getwindowfocus", "-f")), 0))
     if focus == POINTER_ROOT:
         focus = int(dict(word.split("=") for word in screen.xdotool("getmouselocation", "--shell"))["WINDOW"])
-    tree = subprocess.run(["xwininfo", "-id", box, "-tree"], capture_output=True, text=True,
-                          timeout=screen.TOOL_SECONDS).stdout.split()
+    tree = screen.output("xwininfo", "-id", box, "-tree").split()
     return focus in {int(word, 16) for word in [box, *tree] if word.startswith("0x")}
 
 
@@ -94,10 +93,6 @@ def main(mode, wine_loader, saver, host_path, frames):
             # code shown.
             print("note: the recording failed: %s" % error, file=sys.stderr)
             screen.xdotool("key", "space")
-        try:
-            status = process.wait(END_SECONDS)
-        except subprocess.TimeoutExpired:
-            process.kill()
-            process.wait()
-            status = "none: it did not end within %d s and was killed" % END_SECONDS
-    print("saver exit code: %s" % status)
+        status = processes.stop(process, END_SECONDS)
+    print("saver exit code: %s" % ("none: it did not end within %d s and was killed" % END_SECONDS
+                                   if status is None else status))

@@ -7,6 +7,7 @@ CTest on a private display in a Wine session of its own, by hand (`ctest`)
 and as the Wine 10 run's one process in the root (`wine-run`). Leaves out
 set-up and how a tree builds (scripts/lib)."""
 import concurrent.futures
+import contextlib
 import os
 import re
 import signal
@@ -27,7 +28,7 @@ RESULTS = BUILT / "test-results.txt"
 # computation that does not depend on Wine runs under the machine's Wine alone.
 WINDOWS_RUNS = {"i686": ("i686", ["-LE", "static"]), "i686-wine10": ("i686", ["-LE", "static|one-wine"]),
                 "x86_64": ("x86_64", [])}
-PASSED_LINE = re.compile(r"^ *[0-9]*/[0-9]* Test *#[0-9]*: ([^ ]*).* Passed")
+PASSED_LINE = re.compile(r"^ *[0-9]*/[0-9]* Test *#[0-9]*: .* Passed")
 FAILED_LINE = re.compile(r"^ *[0-9]*/[0-9]* Test *#[0-9]*: .*\*\*\*")
 LIMIT_LINE = re.compile(r"^the .* run reached its limit of ")
 # How long a Windows run may take as a whole, beside each test's own limit:
@@ -35,7 +36,6 @@ LIMIT_LINE = re.compile(r"^the .* run reached its limit of ")
 # test was running. Twice the longest seen emulated on a shared machine.
 RUN_LIMIT_SECONDS = int(os.environ.get("SAVER_RUN_LIMIT") or 2400)
 RUN_LIMIT_GRACE_SECONDS = 30
-WINE_START_SECONDS = 60
 SHIPPED = "32-bit programs started %s: the Windows tests ran the shipped i686 saver"
 START_LINES = {"native": SHIPPED % "natively", "emulated": SHIPPED % "through QEMU's user-mode emulator",
                "none": "32-bit programs could not start: the Windows tests ran the x86_64 stand-in"}
@@ -61,18 +61,11 @@ def lines(path):
     return read(path).splitlines() if path.exists() else []
 
 
-def answer(pattern, command):
-    """What PATTERN finds in the output of COMMAND, a program that only
-    answers; None when it finds nothing."""
-    output = subprocess.run(command, capture_output=True, text=True, timeout=WINE_START_SECONDS).stdout
-    return re.search(pattern, output, re.M)
-
-
 def wine_of(run):
     """The Wine a run uses, as it names itself: "Wine 10.0"."""
     where = [paths.IN_ROOT] if run.endswith("-wine10") else []
-    found = answer(r"^wine-([^ \n]*)", [*where, paths.WINE64, "--version"])
-    return "Wine " + found.group(1) if found else ""
+    found = wine.version(*where, paths.WINE64)
+    return "Wine " + found if found else ""
 
 
 def build(*args):
@@ -97,13 +90,11 @@ def shown_run(heading, path, command, limit=None, env=None):
         except subprocess.TimeoutExpired:
             status = None
         finally:
-            if process.poll() is None:
-                os.killpg(process.pid, signal.SIGTERM)
-                try:
-                    process.wait(RUN_LIMIT_GRACE_SECONDS)
-                except subprocess.TimeoutExpired:
-                    os.killpg(process.pid, signal.SIGKILL)
-                    process.wait(RUN_LIMIT_GRACE_SECONDS)
+            for ending in (signal.SIGTERM, signal.SIGKILL):
+                if process.poll() is None:
+                    os.killpg(process.pid, ending)
+                    with contextlib.suppress(subprocess.TimeoutExpired):
+                        process.wait(RUN_LIMIT_GRACE_SECONDS)
         try:
             watcher.result()
         except OSError as error:
@@ -114,57 +105,41 @@ def shown_run(heading, path, command, limit=None, env=None):
     return status
 
 
-def wine_ctest(run, heading, path, args):
-    """One CTest run of RUN's tree under its Wine on a private display, within
-    the run's limit, shown as it goes. Under the machine's Wine this process
-    makes the display and the session; under Wine 10 one process in the root
-    does (wine-run). The end-to-end checks list the known differences of that
-    Wine that showed in the run's known-RUN.txt. Returns the exit status,
-    None when the limit struck."""
-    known = BUILT / f"known-{run}.txt"
-    ctest = ["--test-dir", BUILT / WINDOWS_RUNS[run][0], "--output-on-failure", *args, *WINDOWS_RUNS[run][1]]
+def wine_tests(run):
+    """RUN's tests under its Wine on a private display, within the run's
+    limit, shown as it goes; False when one fails. Under the machine's Wine
+    this process makes the display and the session; under Wine 10 one
+    process in the root does (wine-run). The end-to-end checks list the
+    known differences of that Wine that showed in the run's known-RUN.txt.
+    Every failure stands, a Wine program that ended at its start among them:
+    a test that passes only when run again is a fault to find, not a pass."""
+    heading, path = wine_of(run), BUILT / f"ctest-{run}.txt"
+    known, junit = BUILT / f"known-{run}.txt", BUILT / f"ctest-{run}.xml"
+    for stale in (known, junit):
+        stale.unlink(missing_ok=True)
+    say(f"== {heading}: the {WINDOWS_RUNS[run][0]} tree's Windows tests")
+    ctest = ["--test-dir", BUILT / WINDOWS_RUNS[run][0], "--output-on-failure", "--output-junit", junit,
+             *WINDOWS_RUNS[run][1]]
     if run.endswith("-wine10"):
-        command = [paths.IN_ROOT, "python3", HARNESS, "wine-run", "--known", known, *ctest]
-        return shown_run(heading, path, command, RUN_LIMIT_SECONDS)
+        return shown_run(heading, path, [paths.IN_ROOT, "python3", HARNESS, "wine-run", "--known", known, *ctest],
+                         RUN_LIMIT_SECONDS) == 0
     try:
         with displays.virtual(), wine.session():
             return shown_run(heading, path, ["ctest", *ctest], RUN_LIMIT_SECONDS,
-                             dict(os.environ, SAVER_KNOWN_DIFFERENCES=str(known)))
+                             dict(os.environ, SAVER_KNOWN_DIFFERENCES=str(known))) == 0
     except (displays.DisplayError, wine.SessionError) as error:
         append(path, f"{error}\n")
-        return 1
-
-
-def wine_tests(run):
-    """A Windows run's tests; False when one fails. A Wine program has been
-    seen, once in many runs, to end at its start with no output at all: a
-    failed test that did exactly that, and only such a test, runs once more,
-    by name (the tree's record of its last failures may be another run's),
-    into a file of its own, and that run decides. Any other failure stands,
-    a test that ran into its time limit and a run that ran into its own
-    among them."""
-    heading = wine_of(run)
-    junit, out = BUILT / f"ctest-{run}.xml", BUILT / f"ctest-{run}.txt"
-    for stale in (BUILT / f"known-{run}.txt", junit):
-        stale.unlink(missing_ok=True)
-    say(f"== {heading}: the {WINDOWS_RUNS[run][0]} tree's Windows tests")
-    status = wine_ctest(run, heading, out, ["--output-junit", junit])
-    # Neither a run stopped at its limit nor a missing report runs again.
-    if status in (0, None) or not junit.exists() or not (silent := "|".join(progress.silent_failures(junit, out))):
-        return status == 0
-    say(f"[{heading}] ended at their start with no output, run once more: {silent}")
-    return wine_ctest(run, heading + ", again", BUILT / f"ctest-{run}-again.txt", ["-R", f"^({silent})$"]) == 0
+        return False
 
 
 def linux_tests(tree, env=None):
     """The tests of a Linux tree, or the i686 tree's static checks, into the
     run's own file; False when one fails."""
-    ctest = ["ctest", "--test-dir", BUILT / tree.removesuffix("-static"), "--output-on-failure"]
-    if tree == "i686-static":
-        say("== static: the i686 tree's static checks")
-        return shown_run("static", BUILT / f"ctest-{tree}.txt", [*ctest, "-L", "static"], env=env) == 0
-    say(f"== {tree}: the {tree} tree's tests")
-    return shown_run(tree, BUILT / f"ctest-{tree}.txt", ctest, env=env) == 0
+    static = tree == "i686-static"
+    say("== static: the i686 tree's static checks" if static else f"== {tree}: the {tree} tree's tests")
+    return shown_run("static" if static else tree, BUILT / f"ctest-{tree}.txt",
+                     ["ctest", "--test-dir", BUILT / tree.removesuffix("-static"), "--output-on-failure",
+                      *(["-L", "static"] if static else [])], env=env) == 0
 
 
 def linux_side(builds, trees, env):
@@ -193,7 +168,9 @@ def all_ran(run, wine, text):
     """Where 32-bit Wine starts, the shipped file's Windows tests must all
     have run: a tree that lists none, or a run that left some out, proves
     nothing."""
-    listed = answer(r"^Total Tests: (\d+)", ["ctest", "--test-dir", BUILT / "i686", "-N", *WINDOWS_RUNS[run][1]])
+    listing = subprocess.run(["ctest", "--test-dir", BUILT / "i686", "-N", *WINDOWS_RUNS[run][1]],
+                             capture_output=True, text=True).stdout
+    listed = re.search(r"^Total Tests: (\d+)", listing, re.M)
     ran = count(text, PASSED_LINE, FAILED_LINE)
     if listed and 0 < int(listed.group(1)) == ran:
         return True
@@ -208,27 +185,18 @@ def summary(start, runs, wine_runs):
     left some out."""
     RESULTS.write_text("")
     passed = failed = status = 0
-    again_notes, wines = "", []
+    wines = []
     for run in runs:
-        first, again = BUILT / f"ctest-{run}.txt", BUILT / f"ctest-{run}-again.txt"
         wine = wine_of(run) if run in wine_runs else ""
         heading = f"{WINDOWS_RUNS[run][0]} under {wine}" if run in wine_runs else run
         tee("== tests of " + heading)
-        append(RESULTS, text := read(first))
+        append(RESULTS, text := read(BUILT / f"ctest-{run}.txt"))
         # A run stopped at its limit has one test with no line of its own.
         run_passed, run_failed = count(text, PASSED_LINE), count(text, FAILED_LINE, LIMIT_LINE)
         # Each test's line was shown as it ended; a failed run's output is
         # shown here, whether a test failed or the run could not start them.
         if run_failed or run in lines(FAILED_TREES):
             say(text, end="")
-        if again.exists():
-            tee(f"== tests of {heading} that ended at their start with no output, run once more")
-            append(RESULTS, again_text := read(again))
-            names = [found.group(1) for line in again_text.splitlines() if (found := PASSED_LINE.search(line))]
-            run_passed, run_failed = run_passed + len(names), run_failed - len(names)
-            if run_failed:
-                say(again_text, end="")
-            again_notes += f"{heading}: {' '.join(names)} " if names else ""
         say(f"{heading}: {run_passed} passed, {run_failed} failed")
         passed, failed = passed + run_passed, failed + run_failed
         if run in wine_runs:
@@ -246,8 +214,6 @@ def summary(start, runs, wine_runs):
     tee("Windows tests by Wine: " + "; ".join(wines))
     if lines(FAILED_TREES):
         tee(f"failed: {' '.join(lines(FAILED_TREES))} ")
-    if again_notes:
-        tee("note: ended at their start with no output, then passed when run again: " + again_notes)
     say(f"{passed} passed, {failed} failed")
     # A run that found no tests proves nothing and must not pass.
     if not passed:
@@ -290,8 +256,7 @@ def main(args):
         else:
             say(f"note: there is no Wine 10 root ({paths.WINE10_ROOT}); the Windows tests run under the machine's"
                 " Wine alone")
-    for stale in [FAILED_TREES, *BUILT.glob("ctest-*-again.txt")]:
-        stale.unlink(missing_ok=True)
+    FAILED_TREES.unlink(missing_ok=True)
     # The Linux trees keep one core busy (the x87 one under emulation) and
     # need neither Wine nor a display, while the Windows runs mostly wait on
     # windows and pictures: run both at once, the Windows runs one after the

@@ -12,9 +12,8 @@ import re
 import shutil
 import subprocess
 import tempfile
-import time
 
-from . import paths
+from . import paths, processes
 
 END_SECONDS = 30
 PROGRAM_SECONDS = 120
@@ -25,11 +24,11 @@ class SessionError(Exception):
     pass
 
 
-def major(wine=paths.WINE64):
-    """The major version, e.g. "10" of "wine-10.0 (Debian 10.0~repack-6)",
-    which decides a Wine's known differences."""
-    named = subprocess.run([wine, "--version"], capture_output=True, text=True, timeout=PROGRAM_SECONDS).stdout
-    return next(iter(re.findall(r"^wine-(\d+)", named)), None)
+def version(*loader):
+    """The version the Wine LOADER (a command) names, e.g. "10.0" of
+    "wine-10.0 (Debian 10.0~repack-6)"; None when it does not start."""
+    named = subprocess.run([*loader, "--version"], capture_output=True, text=True, timeout=PROGRAM_SECONDS).stdout
+    return next(iter(re.findall(r"^wine-([^ \n]*)", named, re.M)), None)
 
 
 def reg(*args, must=False, log=None):
@@ -75,11 +74,8 @@ def start(managed, log):
             "/f", must=True, log=log)
     except subprocess.SubprocessError:
         return "the first program (wine reg add) failed"
-    deadline = time.monotonic() + BACKGROUND_START_SECONDS
-    while not background_started(os.environ["WINEPREFIX"]):
-        if time.monotonic() > deadline:
-            return "Wine's background programs (services.exe) did not start within %d s" % BACKGROUND_START_SECONDS
-        time.sleep(0.1)
+    if not processes.wait_for(lambda: background_started(os.environ["WINEPREFIX"]), BACKGROUND_START_SECONDS):
+        return "Wine's background programs (services.exe) did not start within %d s" % BACKGROUND_START_SECONDS
     return None
 
 

@@ -32,6 +32,20 @@ can_run_win32() {
 # Where setup.sh registers the emulator for 32-bit programs.
 I386_ENTRY=/proc/sys/fs/binfmt_misc/qemu-i386
 
+# The tree whose saver runs at native speed for START (win32_start's): the
+# shipped i686 one where 32-bit programs start natively, else the x86_64
+# build of the same sources, with a note that says why; the caller DOES that
+# ("running", "measuring"). Sets tree.
+native_tree() {
+    tree=x86_64
+    case "$1" in
+        native) tree=i686 ;;
+        emulated) echo "note: 32-bit programs start here only through QEMU's emulator; $2 the x86_64 build of" \
+            "the same sources, natively" ;;
+        *) echo "note: this machine cannot start 32-bit programs; $2 the x86_64 build" ;;
+    esac
+}
+
 # How 32-bit programs start here: native, emulated or none. An emulator in
 # binfmt_misc answers QEMU_VERSION itself and runs no program.
 win32_start() {

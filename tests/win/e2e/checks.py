@@ -4,6 +4,7 @@ one line of counts, as Wine's own tests do. Here too, in one place, what
 each Wine shows and Windows would not, by the Wine major versions that show
 it: the marks the checks take, each saying why (the suite's summary counts
 them by that text). Leaves out what is checked."""
+import collections
 import os
 
 from harness import wine
@@ -11,14 +12,12 @@ from harness import wine
 # Where the known differences that showed are listed, one a line, for the
 # suite's summary; none when unset.
 KNOWN_LOG = os.environ.get("SAVER_KNOWN_DIFFERENCES")
-WINE_MAJOR = wine.major(os.environ["SAVER_E2E_WINE"])
+# The major version decides a Wine's known differences.
+WINE_MAJOR = (wine.version(os.environ["SAVER_E2E_WINE"]) or "").split(".")[0]
 counts = dict(executed=0, todo=0, failures=0)
 
 
-class Known:
-    def __init__(self, wines, why):
-        self.wines, self.why = set(wines), why
-
+Known = collections.namedtuple("Known", "wines why")
 
 # Wine 8 draws a GL child window's picture into an off-screen X window of its
 # own, which the checks read, and leaves the screen black there.

@@ -4,7 +4,7 @@ read from the saver's GL window or from the screen. Leaves out starting the
 saver (modes.py)."""
 import subprocess
 
-from harness import geometry, screen
+from harness import geometry, processes, screen
 
 from checks import check
 
@@ -92,7 +92,7 @@ def frames_drawn(count=2):
             return False
     last = picture()
     for _ in range(count):
-        if not screen.wait_for(lambda: picture() not in (last, False), 10):
+        if not processes.wait_for(lambda: picture() not in (last, False), 10):
             return False
         last = picture()
     return True

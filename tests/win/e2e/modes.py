@@ -10,7 +10,7 @@ import shutil
 import subprocess
 import tempfile
 
-from harness import geometry, host, monitors, screen, wine
+from harness import geometry, host, monitors, processes, screen, wine
 
 from checks import OTHER_PROCESS_GL_CHILD, SCREEN_BLACK, check, shows
 from model import ONE_VIEW, check_model, check_screen, model_drawn, picture_stats, screen_drawn, screen_parts
@@ -43,49 +43,33 @@ def run_host(*args, timeout=60, env=None):
     return code
 
 
-def start(tail, saver=SAVER, env=None, seconds=RUN_SECONDS):
-    """Starts the saver through the host, which ends it after SECONDS."""
-    return HOST.start("run", saver, tail, str(seconds), env=env)
-
-
-def show_log(process):
-    print("the saver's process: exit code %s; Wine's errors:" % process.poll())
-    with open(process.log, errors="replace") as log:
-        print(log.read().strip() or "(none)")
-
-
 def saver_gone():
     """Waits until no full-screen saver's X window is left, nor the X window
     of its GL, which the next picture would otherwise take for the next
     saver's. The host ends only once Wine's own windows of its saver went."""
-    return screen.wait_for(lambda: not screen.saver_windows() and screen.gl_window() is None, 15)
+    return processes.wait_for(lambda: not screen.saver_windows() and screen.gl_window() is None, 15)
 
 
 def ended(process, seconds=8):
-    try:
-        return process.wait(timeout=seconds)
-    except subprocess.TimeoutExpired:
-        return None
+    return processes.ended(process, seconds)
 
 
 def finish(process):
     """Leaves nothing running: the host ends its saver at its own time-out,
     and a process's windows can outlive it by a moment. Keeps what the host
     reported in PROCESS.report."""
-    code = ended(process, RUN_SECONDS + 10)
-    if code is None:
-        process.kill()
-        process.wait()
+    code = processes.stop(process, RUN_SECONDS + 10)
     check(saver_gone(), "the saver's windows are gone after its process")
     process.report = host.forget(process)
     return code
 
 
 def start_full_screen(tail, saver=SAVER, env=None, seconds=RUN_SECONDS):
-    """Starts a full-screen saver and returns once it draws. Keys then reach
-    it because it brings its window to the foreground: Wine, told that no
-    window manager runs here, then gives that window the X keyboard focus
-    itself, as a desktop's window manager would."""
+    """Starts a full-screen saver through the host, which ends it after
+    SECONDS, and returns once it draws. Keys then reach it because it brings
+    its window to the foreground: Wine, told that no window manager runs
+    here, then gives that window the X keyboard focus itself, as a
+    desktop's window manager would."""
     # A saver window still there would make this start the second one.
     check(saver_gone(), "no saver window before %r" % tail)
     if screen.pointer() != START_POINT:
@@ -95,13 +79,12 @@ def start_full_screen(tail, saver=SAVER, env=None, seconds=RUN_SECONDS):
         # place, then meet the new one as a move of the user's. A Wine
         # program that opens the display first brings the record up to date.
         HOST.run("monitors")
-    process = start(tail, saver, env, seconds)
-    shown = screen.wait_for(lambda: len(screen.saver_windows()) == 1, 15)
-    check(shown, "full-screen window for %r" % tail)
-    if not shown:
-        show_log(process)
-    check(screen.wait_for(model_drawn, 20), "the saver draws for %r" % tail)
-    check(screen_drawn() or not shows(SCREEN_BLACK) and screen.wait_for(screen_drawn, SCREEN_SECONDS),
+    process = HOST.start("run", saver, tail, str(seconds), env=env)
+    if not check(processes.wait_for(lambda: len(screen.saver_windows()) == 1, 15), "full-screen window for %r" % tail):
+        with open(process.log, errors="replace") as log:
+            print("the saver's process: exit code %s; Wine's errors:\n%s" % (process.poll(), log.read().strip()))
+    check(processes.wait_for(model_drawn, 20), "the saver draws for %r" % tail)
+    check(screen_drawn() or not shows(SCREEN_BLACK) and processes.wait_for(screen_drawn, SCREEN_SECONDS),
           "the screen shows the saver's picture for %r" % tail, SCREEN_BLACK)
     return process
 
@@ -133,19 +116,17 @@ def check_held_preview(where, change=None):
                 what, layout = change
                 monitors.set_layout(layout)
                 what = "%s, %s" % (where, what)
-                check(screen.wait_for(lambda: desktop_state()["monitors"] == sorted(layout.values()),
+                check(processes.wait_for(lambda: desktop_state()["monitors"] == sorted(layout.values()),
                                       LAYOUT_SECONDS), "%s: Wine reports the new monitors" % what)
                 look_at_preview(what)
         finally:
             open(stop, "w").close()
-        check(ended(process, 30) == 0, "%s: held, ends with 0" % where)
-        if process.poll() is None:
-            process.kill()
+        check(processes.stop(process, 30) == 0, "%s: held, ends with 0" % where)
         print(process.communicate()[0].strip())
 
 
 def look_at_preview(where):
-    check(screen.wait_for(model_drawn, 20), "%s: drawn" % where)
+    check(processes.wait_for(model_drawn, 20), "%s: drawn" % where)
     check_model(picture_stats(), where, ONE_VIEW)
     # The preview's window on the X screen, whose top left is the desktop's.
     state = desktop_state()
@@ -156,7 +137,7 @@ def look_at_preview(where):
         return
     on_screen = [geometry.shift(area, -left, -top)]
     if not shows(SCREEN_BLACK):
-        screen.wait_for(lambda: model_drawn(lambda: screen_parts(on_screen, "50%")[0]), SCREEN_SECONDS)
+        processes.wait_for(lambda: model_drawn(lambda: screen_parts(on_screen, "50%")[0]), SCREEN_SECONDS)
     check_screen(screen_parts(on_screen)[0], "%s on the screen" % where, ONE_VIEW, SCREEN_BLACK,
                  OTHER_PROCESS_GL_CHILD)
 

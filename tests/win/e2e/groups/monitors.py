@@ -9,7 +9,7 @@ own whose monitors change (harness.displays.with_monitors)."""
 import subprocess
 import time
 
-from harness import geometry, monitors, screen
+from harness import geometry, monitors, processes, screen
 
 from checks import ONE_MONITOR_X_WINDOW, SCREEN_BLACK, check, shows
 from model import WHOLE_MODEL, picture_parts, screen_parts
@@ -101,7 +101,7 @@ def check_desktop(process, layout, what, since):
             state["x_window"] == (0, 0) + size or any(map(shows, several)))
 
     settled = lambda: covered() or process.poll() is not None
-    settled() or screen.wait_for(settled, max(since + LAYOUT_SECONDS - time.time(), 0))
+    settled() or processes.wait_for(settled, max(since + LAYOUT_SECONDS - time.time(), 0))
     print("%s after %.1f s: %s; X pointer %d %d" % (what, time.time() - since, state, *screen.pointer()))
     check(state["monitors"] == expected, "%s: Wine reports %s" % (what, " ".join(map(geometry.text, expected))))
     check(state["saver"] == state["child"] == desktop, "%s: within %d s the saver window and its render child "
@@ -129,9 +129,8 @@ def check_desktop(process, layout, what, since):
     # desktop, and a frame from before, cut to a new monitor's place, can
     # show some red there: the pictures count from the first frame that
     # shows the whole model on every monitor.
-    screen.wait_for(every_monitor_whole, LAYOUT_SECONDS)
-    faults = {name: [] for name in names}
-    screen_faults = {name: [] for name in names}
+    processes.wait_for(every_monitor_whole, LAYOUT_SECONDS)
+    faults, screen_faults = ({name: [] for name in names} for _ in range(2))
     # Each monitor where the X screen shows it: X puts the desktop's top
     # left at 0,0.
     on_screen = [geometry.shift(layout[name], -desktop[0], -desktop[1]) for name in names]
@@ -223,7 +222,7 @@ def walk_end(layout, what, reached, changes):
     # alone, which Wine always followed.
     alone = {"DUMMY0": monitors.DESKTOP["DUMMY0"]}
     layout = change_to(layout, dict({name: None for name in layout}, **alone))
-    check(screen.wait_for(lambda: desktop_state()["monitors"] == list(alone.values()), LAYOUT_SECONDS),
+    check(processes.wait_for(lambda: desktop_state()["monitors"] == list(alone.values()), LAYOUT_SECONDS),
           "%s: Wine reports the primary alone first" % what)
     layout = change_to(layout, reached)
     running = check_desktop(process, layout, "%s, before" % what, time.time())
@@ -246,7 +245,7 @@ def run():
     # every new Wine program at its start, while those running went on.
     with HOST.reporting():
         layout = dict(monitors.DESKTOP)
-        check(screen.wait_for(lambda: desktop_state()["monitors"] == sorted(layout.values()), 10),
+        check(processes.wait_for(lambda: desktop_state()["monitors"] == sorted(layout.values()), 10),
               "Wine reports the monitors %s" % " ".join(map(geometry.text, sorted(layout.values()))))
         process = start_full_screen("/s", seconds=RUN_SECONDS)
         running = check_desktop(process, layout, "%d monitors" % len(layout), time.time())

@@ -5,7 +5,7 @@ import os
 import shutil
 import time
 
-from harness import screen, wine
+from harness import processes, screen, wine
 
 from checks import check
 from modes import (HELD_JUMP_SECONDS, HOST, INVALID, SAVER, STAND_IN, START_POINT, ended, finish, report_version,
@@ -53,7 +53,7 @@ def run():
                 asked = verifications(log)
                 for action in actions:
                     screen.xdotool(*action)
-                check(screen.wait_for(lambda: verifications(log) > asked, 10), "a %s asks the provider" % what)
+                check(processes.wait_for(lambda: verifications(log) > asked, 10), "a %s asks the provider" % what)
                 time.sleep(HELD_JUMP_SECONDS + 2.0)
                 check(verifications(log) == asked + 1 and process.poll() is None,
                       "the provider's refusal of a %s keeps the saver, and it is not asked again (asked %d times)"
