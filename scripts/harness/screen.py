@@ -123,10 +123,9 @@ def pixels(image, scale, crop, resize):
 
 
 def drawn(window):
-    """WINDOW shows something other than black."""
-    found = subprocess.run(["import", "-silent", "-window", window, "-format", "%[max]", "info:"],
-                           capture_output=True, text=True, timeout=TOOL_SECONDS)
-    return found.returncode == 0 and float(found.stdout or 0) > 0
+    """WINDOW (None for no window) shows something other than black."""
+    return window is not None and float(output("import", "-silent", "-window", window, "-format", "%[max]",
+                                               "info:") or 0) > 0
 
 
 def xdotool(*args):

@@ -32,11 +32,6 @@ def wait_until(process, seconds, condition):
     return processes.wait_for(lambda: process.poll() is not None or condition(), seconds) and process.poll() is None
 
 
-def gl_drawn():
-    window = screen.gl_window()
-    return window is not None and screen.drawn(window)
-
-
 def about_box():
     return next(iter(screen.xdotool("search", "--name", BOX_TITLE)), None)
 
@@ -55,7 +50,7 @@ def box_has_keyboard(box):
 def look(mode, process, saver_host, frames):
     """Records the running MODE into FRAMES and ends it as a user would."""
     if mode == "/c":
-        if not wait_until(process, SHOW_SECONDS, lambda: about_box() and screen.drawn(about_box())):
+        if not wait_until(process, SHOW_SECONDS, lambda: screen.drawn(about_box())):
             print("note: no about box after %d s" % SHOW_SECONDS, file=sys.stderr)
         pictures.record(frames, STILL_SECONDS)
         # A click on the box makes it the active window, which Wine then
@@ -68,7 +63,7 @@ def look(mode, process, saver_host, frames):
             print("note: the about box did not get the keyboard", file=sys.stderr)
         screen.xdotool("key", "Return")
         return
-    if not wait_until(process, SHOW_SECONDS, gl_drawn):
+    if not wait_until(process, SHOW_SECONDS, lambda: screen.drawn(screen.gl_window())):
         print("note: no GL picture after %d s" % SHOW_SECONDS, file=sys.stderr)
     pictures.record(frames, {"/s": GIF_SECONDS, "monitors": MONITORS_STILL_SECONDS}.get(mode, STILL_SECONDS),
                     frames + "/saver.gif" if mode == "/s" else None)
