@@ -45,14 +45,15 @@ def shoot(window, outdir, seconds, small_frames):
         due = start + stills * span // STILLS
         if stills < STILLS and now >= due:
             stills += 1
-            shots.append((now, os.path.join(outdir, "frame-%d.png" % stills)))
-            screen.capture(window, shots[-1][1])
+            path, operations = os.path.join(outdir, "frame-%d.png" % stills), []
         elif small_frames is not None:
-            shots.append((now, os.path.join(small_frames, SMALL_FRAME % len(shots))))
-            screen.capture(window, shots[-1][1], "-filter", CAPTURE_FILTER, "-resize", "%dx" % GIF_WIDTH,
-                           "-depth", SMALL_FRAME_DEPTH)
+            path = os.path.join(small_frames, SMALL_FRAME % len(shots))
+            operations = ["-filter", CAPTURE_FILTER, "-resize", "%dx" % GIF_WIDTH, "-depth", SMALL_FRAME_DEPTH]
         else:
             time.sleep((min(due, start + span) - now) / NS_PER_SECOND)
+            continue
+        screen.capture(window, path, *operations)
+        shots.append((now, path))
     return shots, time.monotonic_ns()
 
 
