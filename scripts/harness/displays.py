@@ -23,8 +23,8 @@ START_SECONDS = 10
 END_SECONDS = 10
 # Frame buffer memory: room for a 4096x4096 desktop at 32 bits a pixel.
 VIDEO_RAM_KB = 65536
-# Depth 24: Mesa offers no GL on an 8-bit visual. The machine's own input
-# devices stay with its own X server; keys and clicks come from XTEST.
+# The machine's own input devices stay with its own X server; keys and
+# clicks come from XTEST. Xorg makes the screen of the one device itself.
 XORG_CONF = """Section "ServerFlags"
     Option "AutoAddDevices" "false"
     Option "AutoEnableDevices" "false"
@@ -34,12 +34,9 @@ Section "Device"
     Driver "dummy"
     VideoRam %d
 EndSection
-Section "Screen"
-    Identifier "screen"
-    Device "dummy"
-    DefaultDepth 24
-EndSection
 """ % VIDEO_RAM_KB
+# Mesa offers no GL on an 8-bit visual.
+DEPTH = "24"
 
 
 class DisplayError(Exception):
@@ -98,7 +95,7 @@ def with_monitors(layout=monitors.DESKTOP):
     conf = os.path.join(workdir, "xorg.conf")
     with open(conf, "w") as out:
         out.write(XORG_CONF)
-    with server(["Xorg", "-config", conf, "-logfile", os.path.join(workdir, "xorg.log"), "-novtswitch", "-sharevts",
-                 "-nolisten", "tcp", "-noreset"], "Xorg", workdir) as display:
+    with server(["Xorg", "-config", conf, "-logfile", os.path.join(workdir, "xorg.log"), "-depth", DEPTH,
+                 "-novtswitch", "-sharevts", "-nolisten", "tcp", "-noreset"], "Xorg", workdir) as display:
         monitors.set_layout(layout)
         yield display

@@ -76,27 +76,31 @@ apt_install() {
 
 # The machine's own Debian source entry for the release CODENAME, as the
 # machine writes it: the first deb822 stanza that names that suite (without
-# its comments), or else the first one-line entry. Prints the format
-# ("sources" or "list") on a line of its own, then the entry. Fails where
-# there is none. Set-up copies the archive's host from it and never writes
-# one into the repository.
+# its comments), or else the first one-line entry; with SUITE, naming that
+# suite instead. Prints the format ("sources" or "list") and the entry's
+# archive (its first URI) on a line of their own, then the entry. Fails
+# where there is none. Set-up copies the archive's host from it and never
+# writes one into the repository.
+# Usage: machine_entry CODENAME [SUITE]
 machine_entry() {
     codename="$1"
+    suite="${2:-$1}"
     for file in /etc/apt/sources.list.d/*.sources; do
         [ -f "$file" ] || continue
-        entry=$(awk -v suite="$codename" 'BEGIN { RS = ""; FS = "\n" }
-            $0 ~ ("(^|\n)Suites:([^\n]* )?" suite "( |\n|$)") && $0 ~ /(^|\n)Types:[^\n]*deb( |\n|$)/ {
-                for (i = 1; i <= NF; i++) if ($i !~ /^#/) print $i
+        entry=$(awk -v codename="$codename" -v suite="$suite" 'BEGIN { RS = ""; FS = "\n" }
+            $0 ~ ("(^|\n)Suites:([^\n]* )?" codename "( |\n|$)") && $0 ~ /(^|\n)Types:[^\n]*deb( |\n|$)/ {
+                for (i = 1; i <= NF; i++) if ($i ~ /^URIs:/) { split($i, words, /[ \t]+/); print "sources " words[2] }
+                for (i = 1; i <= NF; i++) if ($i !~ /^#/) print ($i ~ /^Suites:/ ? "Suites: " suite : $i)
                 exit
             }' "$file")
-        [ -z "$entry" ] || { printf 'sources\n%s\n' "$entry"; return 0; }
+        [ -z "$entry" ] || { echo "$entry"; return 0; }
     done
     [ -f /etc/apt/sources.list ] || return 1
-    entry=$(awk -v suite="$codename" '$1 == "deb" {
+    entry=$(awk -v codename="$codename" -v suite="$suite" '$1 == "deb" {
             # The last field of the options in brackets, if any; the URI and the suite follow.
             i = 1
             if ($2 ~ /^\[/) for (i = 2; i < NF && $i !~ /\]$/; i++);
-            if ($(i + 2) == suite) { print; exit }
+            if ($(i + 2) == codename) { print "list " $(i + 1); $(i + 2) = suite; print; exit }
         }' /etc/apt/sources.list)
-    [ -n "$entry" ] && printf 'list\n%s\n' "$entry"
+    [ -n "$entry" ] && echo "$entry"
 }

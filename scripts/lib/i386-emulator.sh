@@ -48,17 +48,8 @@ installed_version() {
 # Writes the machine's own Debian entry for its release again with the
 # backports suite: the archive's host stays the machine's.
 write_backports_entry() {
-    codename="$1"
-    entry=$(machine_entry "$codename") || return 1
-    format=$(echo "$entry" | head -1)
-    echo "$entry" | sed 1d | awk -v format="$format" -v suite="$codename" '
-        format == "sources" && /^Suites:/ { $0 = "Suites: " suite "-backports" }
-        format == "list" {
-            i = 1
-            if ($2 ~ /^\[/) for (i = 2; i < NF && $i !~ /\]$/; i++);
-            $(i + 2) = suite "-backports"
-        }
-        { print }' >"$SOURCES.$format"
+    entry=$(machine_entry "$1" "$1-backports") || return 1
+    echo "$entry" | sed 1d >"$SOURCES.${entry%% *}"
 }
 
 install_backports_emulator() {

@@ -28,20 +28,6 @@ cannot() {
     exit 0
 }
 
-# The URI of the machine's own Debian archive: its entry for its release.
-# The host name stays the machine's.
-machine_archive() {
-    entry=$(machine_entry "$1") || return 1
-    case "$(echo "$entry" | head -1)" in
-        sources) echo "$entry" | awk '$1 == "URIs:" { print $2; exit }' | grep . ;;
-        *) echo "$entry" | sed 1d | awk '{
-                i = 1
-                if ($2 ~ /^\[/) for (i = 2; i < NF && $i !~ /\]$/; i++);
-                print $(i + 1)
-            }' | grep . ;;
-    esac
-}
-
 [ "$(id -u)" -eq 0 ] || cannot "it needs root"
 # shellcheck disable=SC2086
 wanted=$(echo $PACKAGES)
@@ -50,7 +36,10 @@ if [ "$(cat "$STAMP" 2>/dev/null)" = "$wanted" ]; then
     exit 0
 fi
 codename=$(sed -n 's/^VERSION_CODENAME=//p' /etc/os-release)
-archive=$(machine_archive "$codename") || cannot "no Debian source entry for $codename"
+# The machine's own Debian archive, from its entry for its release: the host
+# name stays the machine's.
+archive=$(machine_entry "$codename" | sed -n '1s/^[a-z]* //p' | grep .) ||
+    cannot "no Debian source entry for $codename"
 
 if [ ! -x "$WINE10_ROOT/usr/bin/apt-get" ]; then
     echo "making the Wine 10 root in $WINE10_ROOT (a few minutes, once per machine)"
