@@ -101,6 +101,11 @@ def desktop_state():
     return state
 
 
+def check_reported(layout, what, seconds=LAYOUT_SECONDS):
+    """Within SECONDS Wine reports the monitors of LAYOUT (name: rectangle)."""
+    return check(processes.wait_for(lambda: desktop_state()["monitors"] == sorted(layout.values()), seconds), what)
+
+
 def check_held_preview(where, change=None):
     """The picture inside the host's window, while the host holds it: one
     view of the whole window, whatever the monitors. With CHANGE (what,
@@ -116,8 +121,7 @@ def check_held_preview(where, change=None):
                 what, layout = change
                 monitors.set_layout(layout)
                 what = "%s, %s" % (where, what)
-                check(processes.wait_for(lambda: desktop_state()["monitors"] == sorted(layout.values()),
-                                      LAYOUT_SECONDS), "%s: Wine reports the new monitors" % what)
+                check_reported(layout, "%s: Wine reports the new monitors" % what)
                 look_at_preview(what)
         finally:
             open(stop, "w").close()

@@ -13,8 +13,8 @@ from harness import geometry, monitors, processes, screen
 
 from checks import ONE_MONITOR_X_WINDOW, SCREEN_BLACK, check, shows
 from model import WHOLE_MODEL, picture_parts, screen_parts
-from modes import (HELD_JUMP_SECONDS, HOST, LAYOUT_SECONDS, check_held_preview, desktop_state, ended, finish,
-                   start_full_screen)
+from modes import (HELD_JUMP_SECONDS, HOST, LAYOUT_SECONDS, check_held_preview, check_reported, desktop_state,
+                   ended, finish, start_full_screen)
 
 # The driver runs this group on the monitors' display.
 DISPLAY = "monitors"
@@ -222,8 +222,7 @@ def walk_end(layout, what, reached, changes):
     # alone, which Wine always followed.
     alone = {"DUMMY0": monitors.DESKTOP["DUMMY0"]}
     layout = change_to(layout, dict({name: None for name in layout}, **alone))
-    check(processes.wait_for(lambda: desktop_state()["monitors"] == list(alone.values()), LAYOUT_SECONDS),
-          "%s: Wine reports the primary alone first" % what)
+    check_reported(alone, "%s: Wine reports the primary alone first" % what)
     layout = change_to(layout, reached)
     running = check_desktop(process, layout, "%s, before" % what, time.time())
     if running:
@@ -245,8 +244,8 @@ def run():
     # every new Wine program at its start, while those running went on.
     with HOST.reporting():
         layout = dict(monitors.DESKTOP)
-        check(processes.wait_for(lambda: desktop_state()["monitors"] == sorted(layout.values()), 10),
-              "Wine reports the monitors %s" % " ".join(map(geometry.text, sorted(layout.values()))))
+        shown = " ".join(map(geometry.text, sorted(layout.values())))
+        check_reported(layout, "Wine reports the monitors %s" % shown, 10)
         process = start_full_screen("/s", seconds=RUN_SECONDS)
         running = check_desktop(process, layout, "%d monitors" % len(layout), time.time())
         for what, change in CHANGES:
