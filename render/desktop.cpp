@@ -148,3 +148,9 @@ bool SameDesktop(const Desktop& a, const Desktop& b)
     }
     return true;
 }
+
+bool IsNewDesktop(const Desktop& reading, const Desktop& taken)
+{
+    const RECT& area = reading.bounds;
+    return area.right > area.left && area.bottom > area.top && !SameDesktop(reading, taken);
+}

@@ -19,6 +19,11 @@ struct Desktop {
 Desktop ReadDesktop();
 // Same rectangle and the same monitors, in the same order.
 bool SameDesktop(const Desktop& a, const Desktop& b);
+// Whether full screen is to cover READING in place of TAKEN: a reading
+// with an area that is another desktop. The screen's clip box can be empty
+// while a display change is under way; taken, such a reading would size
+// the windows to nothing and leave no desktop to follow.
+bool IsNewDesktop(const Desktop& reading, const Desktop& taken);
 // EnumDisplayDevicesA's signature: the display devices, one record an
 // index, until it returns FALSE.
 typedef BOOL(WINAPI* EnumDevicesEntry)(LPCSTR, DWORD, PDISPLAY_DEVICEA, DWORD);

@@ -94,7 +94,7 @@ bool FollowDesktop(HWND saverWindow)
         return false;
     }
     const Desktop now = ReadDesktop();
-    if (SameDesktop(now, renderState.desktop)) {
+    if (!IsNewDesktop(now, renderState.desktop)) {
         return false;
     }
     renderState.desktop = now;

@@ -349,6 +349,9 @@ TEST_F(RenderChildTest, FullScreenFollowsAChangedDesktop)
 {
     const Desktop real = ReadDesktop();
     ASSERT_GT(real.bounds.right - real.bounds.left, SaverWidth);
+    // A reading with no area, as one made during a display change can be,
+    // is no desktop to follow.
+    EXPECT_FALSE(IsNewDesktop(Desktop{}, real));
     Desktop old = {};
     old.bounds = {0, 0, SaverWidth, SaverHeight};
     old.monitorCount = 1;
